@@ -1,0 +1,106 @@
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/appdirs.h"
+#include "platform/boottimeclock.h"
+#include "platform/notifier.h"
+#include "platform/qtsettingsstore.h"
+#include "platform/randomsource.h"
+#include "platform/sound.h"
+#include "platform/tray.h"
+#include "platform/windowraise.h"
+#include "ui/mainform.h"
+
+namespace {
+
+constexpr const char *kVersion = "1.2";
+
+// Handles --help and --version before any window system is touched. Returns -1 to go
+// on, otherwise the exit code.
+int handleCommandLine(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("lumiroka %s\n", kVersion);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: lumiroka [--help] [--version]\n\n"
+                        "A desktop stopwatch and countdown timer with a companion character.\n"
+                        "Settings are chosen in the OPTION dialog.\n\n"
+                        "  -h, --help     show this help and exit\n"
+                        "  -v, --version  show the version and exit\n");
+            return 0;
+        }
+    }
+    return -1;
+}
+
+#if defined(__linux__)
+// Qt aborts with a terse message when no display can be reached; say it plainly instead.
+bool haveDisplay()
+{
+    const char *platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true; // an explicit platform (offscreen, vnc...) knows what it needs
+    const char *x11 = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+// Compositors do not tell a Wayland client that its window was minimized, so the move to
+// the notification area could never happen there; XWayland does tell. Prefer X11 when
+// both are offered and fall back to Wayland otherwise.
+void preferX11()
+{
+    const char *platform = std::getenv("QT_QPA_PLATFORM");
+    const char *x11 = std::getenv("DISPLAY");
+    if ((!platform || !*platform) && x11 && *x11)
+        setenv("QT_QPA_PLATFORM", "xcb;wayland", 0);
+}
+#endif
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (const int code = handleCommandLine(argc, argv); code >= 0)
+        return code;
+#if defined(__linux__)
+    if (!haveDisplay()) {
+        std::fprintf(stderr, "lumiroka: no graphical display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                             "Lumiroka is a desktop program; start it from a desktop session.\n");
+        return 2;
+    }
+    preferX11();
+#endif
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lumiroka"));
+    QApplication::setOrganizationName(QStringLiteral("Lumiroka"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("lumiroka"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/lumiroka-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    // Hiding the main window in the notification area must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    lumiroka::AssetDirs assets;
+    lumiroka::QtAlarmSound sound(assets.find(QStringLiteral("justtime.wav")));
+    lumiroka::QtWindowRaiser raiser;
+    lumiroka::QtTrayIcon tray;
+    lumiroka::QtSettingsStore store;
+    lumiroka::UnseededRandomSource random;
+    lumiroka::BootTimeClock clock;
+    lumiroka::QtNotifier notifier;
+
+    lumiroka::mainform window({&sound, &raiser, &tray, &store, &random, &clock, &notifier, assets});
+    window.Form_Load();
+    return app.exec();
+}

@@ -1,0 +1,68 @@
+#include "core/timecounter.h"
+
+namespace lumiroka {
+
+std::string twoDigits(int value)
+{
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    if (digits.size() < 2)
+        digits.insert(0, 2 - digits.size(), '0');
+    return value < 0 ? "-" + digits : digits;
+}
+
+std::string clockText(int hours, int minutes, int seconds)
+{
+    return twoDigits(hours) + ":" + twoDigits(minutes) + ":" + twoDigits(seconds);
+}
+
+std::string timedTitle(int hours, int minutes, int seconds)
+{
+    return std::string(kAppTitle) + " - " + clockText(hours, minutes, seconds);
+}
+
+bool TimeCounter::countup()
+{
+    ++seccount;
+    if (seccount != 60)
+        return false;
+    seccount = 0;
+    ++mincount;
+    if (mincount != 60)
+        return false;
+    mincount = 0;
+    ++hourcount;
+    if (hourcount != kMaxHours + 1)
+        return false;
+    hourcount = kMaxHours;
+    return true;
+}
+
+void TimeCounter::countdown(const std::function<void()> &timeup)
+{
+    --seccount;
+    if (seccount == 0 && mincount == 0 && hourcount == 0) {
+        if (timeup)
+            timeup();
+        countmode = 0;
+        return;
+    }
+    if (seccount == -1) {
+        seccount = kMaxMinSec;
+        --mincount;
+    }
+    if (mincount == -1) {
+        mincount = kMaxMinSec;
+        --hourcount;
+    }
+    if (hourcount == -1)
+        hourcount = 0;
+}
+
+void TimeCounter::clear()
+{
+    hourcount = 0;
+    mincount = 0;
+    seccount = 0;
+}
+
+} // namespace lumiroka

@@ -1,0 +1,36 @@
+#include "ui/menuform.h"
+
+#include <QMenu>
+
+#include "ui/mainform.h"
+
+namespace lumiroka {
+
+menuform::menuform(mainform *owner)
+    : QWidget(nullptr), m_main(owner), m_mfile(new QMenu(QStringLiteral("FILE"))),
+      m_icon(QStringLiteral(":/icons/lumiroka-16.png"))
+{
+    setObjectName(QStringLiteral("menuform"));
+    m_mfile->setObjectName(QStringLiteral("mfile"));
+    m_smenu1 = m_mfile->addAction(QStringLiteral("元のｻｲｽﾞに戻す(&R)"));
+    m_smenu1->setObjectName(QStringLiteral("smenu1"));
+    m_mfile->addSeparator()->setObjectName(QStringLiteral("sep"));
+    m_smenu2 = m_mfile->addAction(QStringLiteral("閉じる(&C)"));
+    m_smenu2->setObjectName(QStringLiteral("smenu2"));
+    connect(m_smenu1, &QAction::triggered, this, &menuform::smenu1_Click);
+    connect(m_smenu2, &QAction::triggered, this, &menuform::smenu2_Click);
+}
+
+menuform::~menuform() { delete m_mfile; }
+
+void menuform::popup(const QPoint &pos) { m_mfile->popup(pos); }
+
+void menuform::smenu1_Click() { m_main->restoreFromTray(); }
+
+void menuform::smenu2_Click()
+{
+    m_main->tuskicon2();
+    m_main->Form_Unload();
+}
+
+} // namespace lumiroka

@@ -1,0 +1,69 @@
+#include "ui/picturebox.h"
+
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace lumiroka {
+
+namespace {
+// Pose images are about 113 x 121; anything far larger is a broken or hostile file.
+constexpr int kMaxSide = 4096;
+} // namespace
+
+Picture loadPicture(const QString &path, QString *error)
+{
+    if (path.isEmpty())
+        return std::make_shared<const QPixmap>();
+    QImageReader reader(path);
+    const QSize declared = reader.size();
+    if (declared.isValid() && (declared.width() > kMaxSide || declared.height() > kMaxSide)) {
+        if (error)
+            *error = QStringLiteral("image too large (%1 x %2)").arg(declared.width()).arg(declared.height());
+        return std::make_shared<const QPixmap>();
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (error)
+            *error = reader.errorString();
+        return std::make_shared<const QPixmap>();
+    }
+    // fromImage, not QPixmap::load: load() goes through QPixmapCache and would hand two
+    // slots the same cached pixmap.
+    return std::make_shared<const QPixmap>(QPixmap::fromImage(std::move(image)));
+}
+
+PictureBox::PictureBox(int index, QWidget *parent) : QWidget(parent), m_index(index) {}
+
+void PictureBox::setPicture(Picture picture)
+{
+    if (picture == m_picture)
+        return;
+    m_picture = std::move(picture);
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    if (!m_picture || m_picture->isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QPoint(0, 0), *m_picture);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A click is a press and a release of the left button over the box.
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click)
+        emit clicked(m_index);
+}
+
+} // namespace lumiroka
