@@ -1,0 +1,143 @@
+// The notification-area icon, its menu and the move there on minimizing.
+
+#include <QMenu>
+#include <QtTest>
+
+#include "fakes.h"
+#include "ui/menuform.h"
+
+using namespace lumiroka;
+using namespace lumiroka::testing;
+
+class TestTray : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void minimize(Harness &h) { h.form->setWindowState(h.form->windowState() | Qt::WindowMinimized); }
+
+private slots:
+    void minimizingMovesToTheTrayOnlyWithTheOption_data();
+    void minimizingMovesToTheTrayOnlyWithTheOption();
+    void tooltipFollowsTheCountOnlyWhileHidden();
+    void menuHasItsItemsAndRestoreBringsTheWindowBack();
+    void closeItemRemovesTheIconAndEnds();
+    void trayThatAppearsLateIsUsedAndOneThatVanishesGivesTheWindowBack();
+    void startWithBothOptionsHidesAtOnce();
+};
+
+void TestTray::minimizingMovesToTheTrayOnlyWithTheOption_data()
+{
+    QTest::addColumn<int>("check2value");
+    QTest::addColumn<bool>("toTray");
+    QTest::newRow("on") << 1 << true;
+    QTest::newRow("off") << 0 << false;
+    QTest::newRow("shaded") << 2 << false;
+}
+
+void TestTray::minimizingMovesToTheTrayOnlyWithTheOption()
+{
+    QFETCH(int, check2value);
+    QFETCH(bool, toTray);
+    Harness h;
+    h.form->settings().check2value = static_cast<std::int16_t>(check2value);
+    minimize(h);
+    QCOMPARE(h.form->isVisible(), !toTray);
+    QVERIFY(h.form->isMinimized());
+    QCOMPARE(h.tray.shown, toTray);
+    QCOMPARE(h.tray.calls, toTray ? QStringList{"add:Lumiroka:icon"} : QStringList{});
+    // Restoring raises a state change too, and nothing happens.
+    h.form->setWindowState(Qt::WindowNoState);
+    QCOMPARE(h.tray.calls.size(), toTray ? 1 : 0);
+}
+
+void TestTray::tooltipFollowsTheCountOnlyWhileHidden()
+{
+    Harness h;
+    h.form->ssbutton_Click();
+    h.form->swtimer_Timer();
+    QVERIFY(h.tray.calls.isEmpty());
+    minimize(h);
+    QCOMPARE(h.tray.toolTip, QStringLiteral("Lumiroka"));
+    h.form->swtimer_Timer();
+    QCOMPARE(h.tray.toolTip, QStringLiteral("Lumiroka - 00:00:02"));
+    h.form->time().hourcount = 0;
+    h.form->time().mincount = 4;
+    h.form->time().seccount = 58;
+    h.form->swtimer_Timer();
+    QCOMPARE(h.tray.toolTip, QStringLiteral("Lumiroka - 00:04:59"));
+    QCOMPARE(h.form->windowTitle(), QStringLiteral("Lumiroka - 00:04:59"));
+}
+
+void TestTray::menuHasItsItemsAndRestoreBringsTheWindowBack()
+{
+    Harness h;
+    h.form->ssbutton_Click();
+    minimize(h);
+    QVERIFY(h.tray.onClicked);
+    h.tray.onClicked(QPoint(10, 10));
+    QMenu *menu = h.form->menuformObject()->mfile();
+    QVERIFY(menu->isVisible());
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 3);
+    QCOMPARE(actions[0]->text(), QStringLiteral("元のｻｲｽﾞに戻す(&R)"));
+    QVERIFY(actions[1]->isSeparator());
+    QCOMPARE(actions[2]->text(), QStringLiteral("閉じる(&C)"));
+    // A tick while the menu is open still updates the tooltip.
+    h.form->swtimer_Timer();
+    QCOMPARE(h.tray.toolTip, QStringLiteral("Lumiroka - 00:00:01"));
+    actions[0]->trigger();
+    menu->hide();
+    QVERIFY(!h.tray.shown);
+    QVERIFY(h.form->isVisible());
+    QVERIFY(!h.form->isMinimized());
+    QVERIFY(h.form->swtimer()->isActive()); // the count was never interrupted
+    QCOMPARE(h.tray.calls.last(), QStringLiteral("remove"));
+}
+
+void TestTray::closeItemRemovesTheIconAndEnds()
+{
+    Harness h;
+    minimize(h);
+    int exits = 0;
+    QTimer::singleShot(0, [&] {
+        h.form->menuformObject()->smenu2()->trigger();
+        ++exits;
+    });
+    QEventLoop loop; // stands in for the program's main loop, which the close item ends
+    QTimer::singleShot(2000, &loop, [&] { loop.exit(99); });
+    QCOMPARE(loop.exec(), 0);
+    QCOMPARE(exits, 1);
+    QCOMPARE(h.tray.calls.last(), QStringLiteral("remove"));
+    QVERIFY(!h.form->isVisible());
+}
+
+void TestTray::trayThatAppearsLateIsUsedAndOneThatVanishesGivesTheWindowBack()
+{
+    Harness h;
+    h.tray.available = false;
+    minimize(h);
+    QVERIFY(h.form->isVisible()); // no tray: stays in the taskbar
+    h.form->setWindowState(Qt::WindowNoState);
+    h.tray.available = true; // a tray host started after us
+    minimize(h);
+    QVERIFY(!h.form->isVisible());
+    QVERIFY(h.tray.onLost);
+    h.tray.onLost();
+    QVERIFY(h.form->isVisible());
+    QVERIFY(!h.form->isMinimized());
+}
+
+void TestTray::startWithBothOptionsHidesAtOnce()
+{
+    Harness h;
+    h.form->settings().check1value = 1;
+    h.form->settings().check2value = 1;
+    h.form->ssbutton_Click();
+    QVERIFY(!h.form->isVisible());
+    QVERIFY(h.tray.shown);
+    QVERIFY(h.form->swtimer()->isActive());
+}
+
+QTEST_MAIN(TestTray)
+#include "test_tray.moc"
