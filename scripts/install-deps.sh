@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Lumiroka needs, only those still missing.
+#   install-deps.sh run    build and run the program
+#   install-deps.sh test   also everything the three test layers need
+set -euo pipefail
+
+mode=${1:-run}
+
+build_pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev)
+# The xcb platform plugin, the sound stack and a Japanese font for the character's lines.
+run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
+test_pkgs=(libgtest-dev xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
+           appstream desktop-file-utils dpkg-dev file)
+
+wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
+if [ "$mode" = test ]; then
+    wanted+=("${test_pkgs[@]}")
+fi
+
+# Sound needs a sound server; desktops bring PipeWire or PulseAudio. Add PulseAudio only
+# where neither is installed, so an existing PipeWire set-up is left alone.
+if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'ok installed' &&
+   ! dpkg-query -W -f='${Status}' pulseaudio 2>/dev/null | grep -q 'ok installed'; then
+    [ "$mode" = run ] && wanted+=(pulseaudio)
+fi
+
+missing=()
+for pkg in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
