@@ -83,7 +83,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Lumiroka"));
     QApplication::setOrganizationName(QStringLiteral("Lumiroka"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
-    QApplication::setDesktopFileName(QStringLiteral("lumiroka"));
+    QApplication::setDesktopFileName(QStringLiteral("org.lumiroka.Lumiroka"));
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/lumiroka-%1.png").arg(size), QSize(size, size));

@@ -8,6 +8,7 @@
 #include "core/lines.h"
 #include "fakes.h"
 #include "platform/ticktimer.h"
+#include "ui/optionform.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;
@@ -50,6 +51,7 @@ private slots:
     void stoppedWithAlarmKeepsRepeatingUntilNextStop();
     void startMinimizesWhenAsked();
     void tickTimerKeepsToTheSecondGrid();
+    void everyControlHasAnAccessibleName();
 };
 
 void TestMainform::layoutFollowsTheDesign_data()
@@ -397,6 +399,25 @@ void TestMainform::tickTimerKeepsToTheSecondGrid()
     QVERIFY(!timer.isActive());
     QTest::qWait(50);
     QCOMPARE(ticks, 5);
+}
+
+void TestMainform::everyControlHasAnAccessibleName()
+{
+    Harness h;
+    const QMap<QString, QString> expected = {
+        {"hourbar", "hours"},        {"minbar", "minutes"},   {"secbar", "seconds"},  {"picbox0", "character"},
+        {"ssbutton", "START・STOP"}, {"resetbutton", "RESET"}, {"Command1", "OPTION"}, {"endbutton", "END"}};
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        QCOMPARE(h.find<QWidget>(qPrintable(it.key()))->accessibleName(), it.value());
+    // Everything a user can reach or read has a name.
+    for (QWidget *widget : h.form->findChildren<QWidget *>()) {
+        if (widget->isVisibleTo(h.form.get()) && (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
+            QVERIFY2(!widget->accessibleName().isEmpty() || !qobject_cast<QLabel *>(widget)->text().isEmpty(),
+                     qPrintable(widget->objectName()));
+    }
+    for (QWidget *widget : h.form->optionformObject()->findChildren<QWidget *>())
+        if (widget->focusPolicy() != Qt::NoFocus)
+            QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
 }
 
 QTEST_MAIN(TestMainform)
