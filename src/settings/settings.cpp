@@ -19,6 +19,18 @@ std::int16_t &field(SettingsValues &values, const SettingKey &key)
     return values.check2value;
 }
 
+// A damaged file may hold anything: show control bytes as '?' and keep the text short.
+std::string printable(const std::string &raw)
+{
+    constexpr std::size_t kMax = 40;
+    std::string shown;
+    for (const char c : raw.substr(0, kMax))
+        shown += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    if (raw.size() > kMax)
+        shown += "...";
+    return shown;
+}
+
 } // namespace
 
 std::optional<std::int16_t> parseInt16(std::string_view text)
@@ -74,7 +86,7 @@ std::string describeProblems(const std::vector<SettingProblem> &problems, const 
 {
     std::string text = "Some saved settings could not be used and their defaults apply for now:\n";
     for (const SettingProblem &problem : problems)
-        text += "\n  " + problem.key + " = \"" + problem.text + "\"";
+        text += "\n  " + problem.key + " = \"" + printable(problem.text) + "\"";
     text += "\n\nSettings file: " + location +
             "\nThe file is left as it is; confirming the OPTION dialog with OK saves valid values.";
     return text;

@@ -203,3 +203,16 @@ TEST(DescribeProblems, NamesEachKeyItsTextAndTheLocation)
     for (const char *part : {"charano", "banana", "check2value", "99999", location.c_str()})
         EXPECT_NE(message.find(part), std::string::npos) << part << " missing from: " << message;
 }
+
+TEST(DescribeProblems, KeepsGarbageShortAndFreeOfControlBytes)
+{
+    std::string garbage(100000, 'x');
+    garbage[3] = '\n';
+    garbage[5] = '\0';
+    garbage[7] = '\x1b';
+    const std::string message = lumiroka::describeProblems({{"charano", garbage}}, "/tmp/s.conf");
+    EXPECT_LT(message.size(), 400u);
+    const std::string line = message.substr(message.find("charano"));
+    EXPECT_EQ(line.substr(0, line.find('\n')).find_first_of(std::string("\0\x1b", 2)), std::string::npos);
+    EXPECT_NE(message.find("xxx?x?x?x"), std::string::npos) << message;
+}
