@@ -1,0 +1,227 @@
+// The Qt side of the desktop services, on real files: the chime, the settings file and
+// the data lookup, including damaged and unwritable files.
+
+#include <QFile>
+#include <QSettings>
+#include <QSoundEffect>
+#include <QtTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include "fakes.h"
+#include "platform/qtsettingsstore.h"
+#include "settings/settings.h"
+
+using namespace lumiroka;
+using namespace lumiroka::testing;
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void chimeLoadsAndPlaysWithoutTheBell();
+    void missingOrBrokenChimeRingsTheBell();
+    void assetsAreFoundBesideTheProgramFirst();
+    void damagedSettingsFilesGiveDefaults_data();
+    void damagedSettingsFilesGiveDefaults();
+    void unwritableStoreKeepsTheEarlierFile();
+    void fullDiskKeepsTheEarlierFile();
+    void hugeDeclaredPictureIsRefused();
+};
+
+void TestPlatform::chimeLoadsAndPlaysWithoutTheBell()
+{
+    int bells = 0;
+    QtAlarmSound sound(sourceAssets() + "/justtime.wav", [&] { ++bells; });
+    QVERIFY(!sound.effect()); // nothing is loaded until needed
+    sound.prepare();
+    QVERIFY(sound.effect());
+    QTRY_VERIFY(sound.effect()->status() != QSoundEffect::Loading);
+    QCOMPARE(sound.effect()->status(), QSoundEffect::Ready);
+    const QSoundEffect *effect = sound.effect();
+    sound.play();
+    sound.play();
+    QCOMPARE(sound.effect(), effect); // loaded once, restarted on every play
+    QCOMPARE(bells, 0);
+}
+
+void TestPlatform::missingOrBrokenChimeRingsTheBell()
+{
+    int bells = 0;
+    QtAlarmSound missing(QStringLiteral("/nonexistent/justtime.wav"), [&] { ++bells; });
+    missing.play();
+    missing.play();
+    QCOMPARE(bells, 2);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("justtime.wav");
+    writeFile(path, QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24));
+    int brokenBells = 0;
+    QtAlarmSound broken(path, [&] { ++brokenBells; });
+    broken.play(); // still loading: the failure answers this play
+    QTRY_COMPARE(brokenBells, 1);
+    const QSoundEffect *failed = broken.effect();
+    broken.play(); // a failed effect is dropped and the bell rings
+    QCOMPARE(brokenBells, 2);
+    QVERIFY(broken.effect() == nullptr || broken.effect() != failed);
+
+    // A good file put in place afterwards is picked up by the fresh attempt.
+    QFile::remove(path);
+    QVERIFY(QFile::copy(sourceAssets() + "/justtime.wav", path));
+    broken.play();
+    QTRY_VERIFY(broken.effect() && broken.effect()->status() == QSoundEffect::Ready);
+    QCOMPARE(brokenBells, 2);
+}
+
+void TestPlatform::assetsAreFoundBesideTheProgramFirst()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("bin/gif/piro0.gif"), "beside");
+    writeFile(dir.filePath("share/lumiroka/gif/piro0.gif"), "installed");
+    writeFile(dir.filePath("share/lumiroka/justtime.wav"), "installed");
+    const AssetDirs assets({dir.filePath("bin"), dir.filePath("bin/../share/lumiroka")});
+    QCOMPARE(readFile(assets.find("gif/piro0.gif")), QByteArray("beside"));
+    QCOMPARE(readFile(assets.find("justtime.wav")), QByteArray("installed"));
+    QCOMPARE(assets.find("gif/zu0.gif"), QString());
+    QDir().mkpath(dir.filePath("bin/gif/zu0.gif")); // a folder is not a picture
+    QCOMPARE(assets.find("gif/zu0.gif"), QString());
+}
+
+void TestPlatform::damagedSettingsFilesGiveDefaults_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<SettingsValues>("expected");
+    QTest::addColumn<int>("problems");
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(static_cast<char>((i * 7919) & 0xff));
+    QTest::newRow("binary garbage") << garbage << SettingsValues{0, 0, 1} << -1;
+    QTest::newRow("invalid utf-8") << QByteArray("[setting]\ncharano=\xff\xfe\x80\ncheck1value=1\n")
+                                   << SettingsValues{0, 1, 1} << 1;
+    QTest::newRow("huge numbers") << QByteArray("[setting]\ncharano=99999999999999999999\ncheck2value=-70000\n")
+                                  << SettingsValues{0, 0, 1} << 2;
+    QTest::newRow("a list") << QByteArray("[setting]\ncharano=1, 2\n") << SettingsValues{0, 0, 1} << 1;
+    QTest::newRow("good") << QByteArray("[setting]\ncharano=2\ncheck1value=1\ncheck2value=0\n")
+                          << SettingsValues{2, 1, 0} << 0;
+}
+
+void TestPlatform::damagedSettingsFilesGiveDefaults()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(SettingsValues, expected);
+    QFETCH(int, problems);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Lumiroka/Lumiroka.conf");
+    writeFile(path, content);
+    QtSettingsStore store(path);
+    const LoadedSettings loaded = readSettings(store);
+    QCOMPARE(loaded.values, expected);
+    if (problems >= 0)
+        QCOMPARE(static_cast<int>(loaded.problems.size()), problems);
+    QCOMPARE(readFile(path), content); // reading never rewrites the file
+}
+
+void TestPlatform::unwritableStoreKeepsTheEarlierFile()
+{
+    // A folder where the file should be.
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("Lumiroka/Lumiroka.conf"));
+    QtSettingsStore folder(dir.filePath("Lumiroka/Lumiroka.conf"));
+    QCOMPARE(readSettings(folder).values, (SettingsValues{0, 0, 1}));
+    QVERIFY(!writeSettings(folder, SettingsValues{1, 0, 0}).empty());
+
+    // The store's folder is a file: nothing can be created there.
+    QTemporaryDir other;
+    writeFile(other.filePath("Lumiroka"), "not a folder");
+    QtSettingsStore blocked(other.filePath("Lumiroka/Lumiroka.conf"));
+    const std::string why = writeSettings(blocked, SettingsValues{1, 0, 0});
+    QVERIFY2(why.find("not a folder") != std::string::npos, why.c_str());
+    QCOMPARE(readFile(other.filePath("Lumiroka")), QByteArray("not a folder"));
+
+    // A read-only folder (only meaningful when not root: root writes anyway).
+    if (geteuid() != 0) {
+        QTemporaryDir ro;
+        const QString path = ro.filePath("Lumiroka/Lumiroka.conf");
+        writeFile(path, "[setting]\ncharano=2\n");
+        QFile::setPermissions(ro.filePath("Lumiroka"), QFile::ReadOwner | QFile::ExeOwner);
+        QtSettingsStore store(path);
+        QVERIFY(!writeSettings(store, SettingsValues{1, 1, 1}).empty());
+        QCOMPARE(readFile(path), QByteArray("[setting]\ncharano=2\n"));
+        QFile::setPermissions(ro.filePath("Lumiroka"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+void TestPlatform::fullDiskKeepsTheEarlierFile()
+{
+    QTemporaryDir dir;
+    const QString mountPoint = dir.filePath("small");
+    QDir().mkpath(mountPoint);
+    if (geteuid() != 0 || mount("tmpfs", mountPoint.toLocal8Bit().constData(), "tmpfs", 0, "size=8k") != 0)
+        QSKIP("needs root to mount a small tmpfs");
+    const QString path = mountPoint + "/Lumiroka/Lumiroka.conf";
+    const QByteArray before("[setting]\ncharano=2\ncheck1value=0\ncheck2value=1\n");
+    writeFile(path, before);
+    // Fill the rest of the disk.
+    {
+        QFile filler(mountPoint + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    std::string why;
+    {
+        QtSettingsStore store(path);
+        why = writeSettings(store, SettingsValues{1, 1, 0});
+    }
+    const QByteArray after = readFile(path);
+    umount2(mountPoint.toLocal8Bit().constData(), 0);
+    QVERIFY2(!why.empty(), "a write to a full disk must be reported");
+    QVERIFY(why.find("full") != std::string::npos);
+    QCOMPARE(after, before);
+}
+
+void TestPlatform::hugeDeclaredPictureIsRefused()
+{
+    // A GIF whose header claims 10000 x 10000 pixels.
+    QByteArray gif("GIF89a");
+    auto le16 = [&](int v) {
+        gif.append(static_cast<char>(v & 0xff));
+        gif.append(static_cast<char>(v >> 8));
+    };
+    le16(10000);
+    le16(10000);
+    gif.append("\x00\x00\x00", 3);
+    gif.append(',');
+    le16(0);
+    le16(0);
+    le16(10000);
+    le16(10000);
+    gif.append('\0');
+    gif.append("\x02\x02\x44\x01\x00\x3b", 6);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("huge.gif"), gif);
+    QString error;
+    const Picture picture = loadPicture(dir.filePath("huge.gif"), &error);
+    QVERIFY(picture && picture->isNull());
+    QVERIFY2(error.contains("too large"), qPrintable(error));
+}
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"
