@@ -64,6 +64,22 @@ void preferX11()
 }
 #endif
 
+QtMessageHandler g_defaultHandler = nullptr;
+
+// A display that is named but cannot be reached makes Qt abort with a page about platform
+// plugins; say plainly what is wrong and leave with an error code instead of a core dump.
+void plainStartupFailure(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+        const char *display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "lumiroka: cannot open the display%s%s; Lumiroka needs a graphical desktop.\n",
+                     display ? " " : "", display ? display : "");
+        std::fflush(stderr);
+        std::_Exit(2);
+    }
+    g_defaultHandler(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -79,7 +95,9 @@ int main(int argc, char **argv)
     preferX11();
 #endif
 
+    g_defaultHandler = qInstallMessageHandler(plainStartupFailure);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_defaultHandler);
     QApplication::setApplicationName(QStringLiteral("Lumiroka"));
     QApplication::setOrganizationName(QStringLiteral("Lumiroka"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
