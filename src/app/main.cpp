@@ -103,14 +103,15 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QApplication::setDesktopFileName(QStringLiteral("org.lumiroka.Lumiroka"));
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
+    // Only the sizes a title bar and a task switcher use; the desktop's icon theme has the rest.
+    for (int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/icons/lumiroka-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
     // Hiding the main window in the notification area must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
     lumiroka::AssetDirs assets;
-    lumiroka::QtAlarmSound sound(assets.find(QStringLiteral("justtime.wav")));
+    lumiroka::LazyAlarmSound sound(assets.find(QStringLiteral("justtime.wav")), lumiroka::AssetDirs::pluginDirs());
     lumiroka::QtWindowRaiser raiser;
     lumiroka::QtTrayIcon tray;
     lumiroka::QtSettingsStore store;

@@ -12,6 +12,12 @@ AssetDirs::AssetDirs()
     m_dirs << exeDir << QDir::cleanPath(exeDir + QStringLiteral("/../share/lumiroka"));
 }
 
+QStringList AssetDirs::pluginDirs()
+{
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    return {exeDir, QDir::cleanPath(exeDir + QStringLiteral("/../lib/lumiroka"))};
+}
+
 QString AssetDirs::find(const QString &relative) const
 {
     for (const QString &dir : m_dirs) {

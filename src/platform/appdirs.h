@@ -17,6 +17,9 @@ public:
 
     const QStringList &dirs() const { return m_dirs; }
 
+    // Where the program's plugins are: beside the executable, then `<exe dir>/../lib/lumiroka`.
+    static QStringList pluginDirs();
+
     // The first existing file `relative` in the search directories, or an empty string.
     QString find(const QString &relative) const;
 

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
-
-class QSoundEffect;
 
 namespace lumiroka {
 
@@ -20,28 +19,33 @@ public:
     virtual void play() = 0;
 };
 
-// QSoundEffect-backed sound. The effect is created on first use, not at start-up. When
-// the file is missing or cannot be decoded, `fallback` (the desktop's bell) sounds instead.
-class QtAlarmSound : public AlarmSound
+// Loads the sound back end (a plugin with Qt Multimedia in it) on first use, so that
+// starting the program does not pay for the audio libraries. Without the plugin, or when
+// it cannot be loaded, `fallback` (the desktop's bell) sounds instead.
+class LazyAlarmSound : public AlarmSound
 {
 public:
-    explicit QtAlarmSound(QString path, std::function<void()> fallback = {});
-    ~QtAlarmSound() override;
+    LazyAlarmSound(QString soundPath, QStringList pluginDirs, std::function<void()> fallback = {});
+    ~LazyAlarmSound() override;
 
     void prepare() override;
     void play() override;
 
-    // The effect, once created (tests look at its status).
-    const QSoundEffect *effect() const { return m_effect.get(); }
+    // Whether the back end was found and loaded (after the first prepare or play).
+    bool loaded() const { return m_impl != nullptr; }
 
 private:
-    bool ensureEffect();
+    void load();
 
-    QString m_path;
+    QString m_soundPath;
+    QStringList m_pluginDirs;
     std::function<void()> m_fallback;
-    std::unique_ptr<QSoundEffect> m_effect;
-    bool m_playPending = false; // played while still loading
-    int m_attempt = 0;
+    std::unique_ptr<AlarmSound> m_impl;
+    bool m_tried = false;
 };
+
+// Entry point of the sound plugin: makes the Qt Multimedia sound for `path`.
+using CreateAlarmSound = AlarmSound *(*)(const QString &path);
+inline constexpr const char *kCreateAlarmSoundSymbol = "lumiroka_create_alarm_sound";
 
 } // namespace lumiroka

@@ -215,11 +215,28 @@ void mainform::createPictures()
 
 void mainform::Form_Load()
 {
-    optionformObject()->loadsetting();
+    // Only the values are needed now; the dialog is built when OPTION first opens it.
+    readSettings();
     setchara();
     const QRect screenArea = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
     move(screenArea.center() - rect().center());
     show();
+}
+
+void mainform::readSettings()
+{
+    const LoadedSettings loaded = lumiroka::readSettings(*m_services.store);
+    m_settings = loaded.values;
+    if (loaded.problems.empty()) {
+        m_lastSettingsWarning.clear();
+        return;
+    }
+    // Say it once, not at every opening of the dialog, while the same values stay bad.
+    const std::string message = describeProblems(loaded.problems, m_services.store->location());
+    if (message != m_lastSettingsWarning && m_services.notifier) {
+        m_lastSettingsWarning = message;
+        m_services.notifier->warn(QStringLiteral("Lumiroka"), qs(message));
+    }
 }
 
 void mainform::Command1_Click()

@@ -58,6 +58,9 @@ public:
 
     // Start-up: the stored settings, then the character, then the window, centred.
     void Form_Load();
+    // Store -> shared settings; values that cannot be used take their defaults and the
+    // user is told once.
+    void readSettings();
 
     // Time counter
     void swtimer_Timer();
@@ -166,7 +169,6 @@ private:
     int m_clickPauseUs = 500;
     bool m_ending = false;
 
-    friend class optionform;
 };
 
 } // namespace lumiroka

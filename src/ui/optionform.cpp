@@ -104,23 +104,11 @@ optionform::optionform(mainform *owner)
 
 void optionform::loadsetting()
 {
-    const LoadedSettings loaded = readSettings(*m_main->services().store);
-    SettingsValues &shared = m_main->settings();
-    shared = loaded.values;
+    m_main->readSettings();
+    const SettingsValues &shared = m_main->settings();
     m_option1.at(static_cast<std::size_t>(shared.charano))->setChecked(true);
     m_check1->setValue(shared.check1value);
     m_check2->setValue(shared.check2value);
-
-    if (loaded.problems.empty()) {
-        m_main->m_lastSettingsWarning.clear();
-        return;
-    }
-    // Say it once, not at every opening of the dialog, while the same values stay bad.
-    const std::string message = describeProblems(loaded.problems, m_main->services().store->location());
-    if (message != m_main->m_lastSettingsWarning && m_main->services().notifier) {
-        m_main->m_lastSettingsWarning = message;
-        m_main->services().notifier->warn(QStringLiteral("Lumiroka"), QString::fromStdString(message));
-    }
 }
 
 void optionform::setsetting()

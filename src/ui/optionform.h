@@ -39,8 +39,7 @@ class optionform : public QDialog
 public:
     explicit optionform(mainform *owner);
 
-    // Store -> shared settings -> controls. Values that cannot be used take their
-    // defaults and the user is told once.
+    // Store -> shared settings -> controls.
     void loadsetting();
     // Controls -> store and shared settings.
     void setsetting();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "fakes.h"
+#include "platform/qtalarmsound.h"
 #include "platform/qtsettingsstore.h"
 #include "settings/settings.h"
 
@@ -37,6 +38,7 @@ private:
 private slots:
     void chimeLoadsAndPlaysWithoutTheBell();
     void missingOrBrokenChimeRingsTheBell();
+    void soundBackEndLoadsOnFirstUseOrFallsBack();
     void assetsAreFoundBesideTheProgramFirst();
     void damagedSettingsFilesGiveDefaults_data();
     void damagedSettingsFilesGiveDefaults();
@@ -87,6 +89,25 @@ void TestPlatform::missingOrBrokenChimeRingsTheBell()
     broken.play();
     QTRY_VERIFY(broken.effect() && broken.effect()->status() == QSoundEffect::Ready);
     QCOMPARE(brokenBells, 2);
+}
+
+void TestPlatform::soundBackEndLoadsOnFirstUseOrFallsBack()
+{
+    int bells = 0;
+    LazyAlarmSound sound(sourceAssets() + "/justtime.wav", {"/nonexistent", LUMIROKA_SOUND_PLUGIN_DIR},
+                         [&] { ++bells; });
+    QVERIFY(!sound.loaded());
+    sound.prepare();
+    QVERIFY(sound.loaded());
+    sound.play();
+    QCOMPARE(bells, 0);
+
+    LazyAlarmSound without(sourceAssets() + "/justtime.wav", {"/nonexistent"}, [&] { ++bells; });
+    without.prepare();
+    without.play();
+    without.play();
+    QVERIFY(!without.loaded());
+    QCOMPARE(bells, 2);
 }
 
 void TestPlatform::assetsAreFoundBesideTheProgramFirst()
