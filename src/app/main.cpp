@@ -120,6 +120,7 @@ int main(int argc, char **argv)
     lumiroka::QtNotifier notifier;
 
     lumiroka::mainform window({&sound, &raiser, &tray, &store, &random, &clock, &notifier, assets});
+    notifier.setParent(&window);
     window.Form_Load();
     return app.exec();
 }

@@ -1,16 +1,22 @@
 #include "platform/notifier.h"
 
 #include <QMessageBox>
+#include <QTimer>
 
 namespace lumiroka {
 
 void QtNotifier::warn(const QString &title, const QString &text)
 {
-    // Modeless, so the timers and the main window keep working while it is open.
-    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
+    QTimer::singleShot(0, [parent = m_parent, title, text] {
+        // Modeless, so the timers and the main window keep working while it is open; a
+        // child of the main window, so the window manager keeps it above that window.
+        auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+        box->raise();
+        box->activateWindow();
+    });
 }
 
 } // namespace lumiroka

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 namespace lumiroka {
 
@@ -13,10 +15,16 @@ public:
     virtual void warn(const QString &title, const QString &text) = 0;
 };
 
+// Shows a modeless message box in front of `parent` (the main window), once the event
+// loop runs, so that a message from start-up is not covered by the window that follows it.
 class QtNotifier : public Notifier
 {
 public:
+    void setParent(QWidget *parent) { m_parent = parent; }
     void warn(const QString &title, const QString &text) override;
+
+private:
+    QPointer<QWidget> m_parent;
 };
 
 } // namespace lumiroka

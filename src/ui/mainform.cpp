@@ -335,7 +335,7 @@ void mainform::swtimer_Timer()
     else if (m_time.countmode == 1)
         countdown();
     setTimedCaption();
-    if ((windowState() & Qt::WindowMinimized) && m_settings.check2value == 1)
+    if (isMinimizedOrInTray() && m_settings.check2value == 1)
         tuskicon3();
 }
 
@@ -417,9 +417,16 @@ void mainform::resetbutton_Click()
     showtime();
 }
 
+bool mainform::isMinimizedOrInTray() const
+{
+    // A window hidden in the notification area counts as minimized even when the window
+    // system, seeing it withdrawn, has already reported it as no longer minimized.
+    return (windowState() & Qt::WindowMinimized) || !isVisible();
+}
+
 void mainform::timeup()
 {
-    if (windowState() & Qt::WindowMinimized) {
+    if (isMinimizedOrInTray()) {
         if (m_settings.check2value == 1)
             tuskicon2();
         setWindowState(windowState() & ~Qt::WindowMinimized);

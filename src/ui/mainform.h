@@ -118,6 +118,8 @@ public:
     // Slot 0 shows the alarm picture itself: the idle animation stands still.
     bool isFrozen() const;
     bool isRunning() const;
+    // Minimized in the taskbar, or hidden in the notification area.
+    bool isMinimizedOrInTray() const;
 
     // Number of passes of the wait of a click on the running character, and the pause
     // after each; tests shorten the pause.

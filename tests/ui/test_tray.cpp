@@ -137,6 +137,21 @@ void TestTray::startWithBothOptionsHidesAtOnce()
     QVERIFY(!h.form->isVisible());
     QVERIFY(h.tray.shown);
     QVERIFY(h.form->swtimer()->isActive());
+
+    // The window system may report the withdrawn window as no longer minimized; it is
+    // still in the tray: the tooltip follows the count and the alarm brings it back.
+    Harness countdown;
+    countdown.form->settings().check1value = 1;
+    countdown.form->time().seccount = 2;
+    countdown.form->ssbutton_Click();
+    countdown.form->setWindowState(Qt::WindowNoState);
+    QVERIFY(!countdown.form->isVisible());
+    countdown.form->swtimer_Timer();
+    QCOMPARE(countdown.tray.toolTip, QStringLiteral("Lumiroka - 00:00:01"));
+    countdown.form->swtimer_Timer();
+    QVERIFY(countdown.form->isVisible());
+    QVERIFY(!countdown.tray.shown);
+    QCOMPARE(countdown.raiser.raises, 1);
 }
 
 QTEST_MAIN(TestTray)
