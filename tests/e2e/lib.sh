@@ -32,6 +32,7 @@ E2E_XVFB_PID=""
 E2E_DISPLAY_NUM=""
 APP_PID=""
 APP_LOG=""
+E2E_AT_EXIT=()       # commands run at exit once the programs have ended (e2e_at_exit)
 
 # Client size of the main window.
 readonly E2E_MAIN_W=222
@@ -200,6 +201,8 @@ e2e_cleanup() {
         kill -0 "$pid" 2>/dev/null && kill -9 "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    local cmd
+    for cmd in "${E2E_AT_EXIT[@]}"; do eval "$cmd"; done
     # A server that had to be killed outright leaves its lock and socket behind.
     if [[ -n "${E2E_XVFB_PID:-}" && -f "/tmp/.X$E2E_DISPLAY_NUM-lock" &&
         "$(tr -d ' \n' <"/tmp/.X$E2E_DISPLAY_NUM-lock" 2>/dev/null)" == "$E2E_XVFB_PID" ]]; then
@@ -210,6 +213,9 @@ e2e_cleanup() {
     fi
     exit "$rc"
 }
+
+# e2e_at_exit COMMAND: a shell command to run at exit, after the programs have ended.
+e2e_at_exit() { E2E_AT_EXIT+=("$1"); }
 
 # Remembers a background process for the clean-up.
 e2e_track() { E2E_PIDS+=("$1"); }
@@ -694,4 +700,69 @@ e2e_find_tray_icon() {
     local hex
     hex=$(xwininfo -tree -id "$panel" 2>/dev/null | awk '/\("lumiroka" "Lumiroka"\)/ { print $1; exit }')
     [[ -n "$hex" ]] && echo $((hex))
+}
+
+# e2e_click_tray_icon BUTTON: presses and releases a mouse button (1 left, 3 right) on
+# the program's icon in the notification area.
+e2e_click_tray_icon() {
+    local icon
+    icon=$(e2e_find_tray_icon) || return 1
+    xdotool mousemove --window "$icon" 11 11 click "$1"
+}
+
+# ------------------------------------------------------------------ other windows of the program
+
+# e2e_find_app_window NAME_REGEX [TYPE]: prints a viewable window of the program whose
+# title matches and, if TYPE is given, whose _NET_WM_WINDOW_TYPE has _NET_WM_WINDOW_TYPE_TYPE.
+e2e_find_app_window() {
+    local id
+    for id in $(xdotool search --all --onlyvisible --pid "$APP_PID" --name "$1" 2>/dev/null); do
+        [[ -z "${2:-}" ]] || xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "_TYPE_$2\\b" ||
+            continue
+        echo "$id"
+        return 0
+    done
+    return 1
+}
+
+# The program's open popup menu: a viewable override-redirect top-level window at least
+# two rows high (the icon in the tray is override-redirect too, but trayer's child).
+e2e_find_menu() {
+    local id info
+    for id in $(xdotool search --all --onlyvisible --pid "$APP_PID" 2>/dev/null); do
+        info=$(xwininfo -stats -children -id "$id" 2>/dev/null)
+        grep -q 'Override Redirect State: yes' <<<"$info" && grep -q 'Parent window id: .*(the root window)' <<<"$info" &&
+            (($(awk '/^ *Height:/ { print $2 }' <<<"$info") >= 30)) && { echo "$id"; return 0; }
+    done
+    return 1
+}
+
+# e2e_wait_window TIMEOUT_S FINDER [ARGS...]: waits until FINDER prints a window id and
+# prints it.
+e2e_wait_window() {
+    local deadline id
+    deadline=$(($(e2e_now_ms) + $(e2e_ms "$1")))
+    shift
+    while (($(e2e_now_ms) < deadline)); do
+        id=$("$@") && [[ -n "$id" ]] && { echo "$id"; return 0; }
+        sleep 0.05
+    done
+    return 1
+}
+
+# e2e_in_client_list WIN: the window manager manages the window (_NET_CLIENT_LIST).
+e2e_in_client_list() { e2e_clients | grep -qx "$1"; }
+
+# e2e_count_color IMAGE orange|blue|green|pink: number of such pixels.
+e2e_count_color() {
+    local cond
+    case $2 in
+    orange) cond='r > 180 && r > g + 40 && g > b + 30' ;;
+    blue) cond='b > 120 && b > r + 40 && b > g + 25' ;;
+    green) cond='g > 120 && g > r + 25 && g > b + 5' ;;
+    pink) cond='r > 200 && b > 120 && r > g + 80 && b > g + 20' ;;
+    *) return 2 ;;
+    esac
+    convert "$1" -alpha off -depth 8 txt:- 2>/dev/null |
+        awk -F'[(),]' "NR > 1 { r = \$3; g = \$4; b = \$5; if ($cond) n++ } END { print n + 0 }"
 }
