@@ -1,5 +1,7 @@
 #include "ui/optionform.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -53,6 +55,12 @@ optionform::optionform(mainform *owner)
     setFixedSize(twips(3135), twips(1575));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(owner->windowIcon());
+    // The layout was drawn for a proportional Japanese UI face; with a fixed-pitch fallback
+    // "タヴリック" no longer fits its button. Prefer proportional faces for the kana.
+    QFont uiFont = font();
+    uiFont.setFamilies({uiFont.family(), QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
+                        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+    setFont(uiFont);
 
     m_frame1 = new QGroupBox(QStringLiteral("キャラ"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
@@ -92,6 +100,18 @@ optionform::optionform(mainform *owner)
     m_check2->setObjectName(QStringLiteral("check2"));
     m_check2->setGeometry(twipsRect(1320, 600, 1695, 255));
     m_check2->setAccessibleName(m_check2->text());
+
+    // Where a caption is a little wider than its designed box in this face, let the box
+    // grow into the free space beside it rather than cut the caption.
+    auto fit = [](QWidget *control, int right) {
+        const int wanted = std::min(control->sizeHint().width(), right - control->x());
+        if (wanted > control->width())
+            control->resize(wanted, control->height());
+    };
+    for (QRadioButton *option : m_option1)
+        fit(option, m_frame1->width() - 2);
+    fit(m_check1, width());
+    fit(m_check2, width());
 
     QWidget::setTabOrder(m_option1[0], m_command1);
     QWidget::setTabOrder(m_command1, m_command2);
