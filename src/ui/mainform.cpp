@@ -264,6 +264,12 @@ void mainform::Form_Unload()
     QCoreApplication::exit(0);
 }
 
+void mainform::paintEvent(QPaintEvent *event)
+{
+    m_justRestored = false; // on screen: a minimize from now on is the user's
+    QWidget::paintEvent(event);
+}
+
 void mainform::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
@@ -275,6 +281,13 @@ void mainform::Form_Resize()
 {
     if (m_settings.check2value != 1 || !(windowState() & Qt::WindowMinimized) || !isVisible())
         return;
+    if (m_justRestored) {
+        // X11: a window that was minimized and then withdrawn can be mapped minimized again
+        // when it comes back (Qt maps it before it clears the "start iconic" hint). That is
+        // not the user minimizing it: bring it back once more.
+        QTimer::singleShot(0, this, [this] { showRestored(); });
+        return;
+    }
     // Without a notification area the window would vanish with no way back; it then
     // stays minimized in the taskbar. Asked now, since a tray can appear after login.
     if (!m_services.tray || !m_services.tray->isAvailable())
@@ -286,8 +299,15 @@ void mainform::Form_Resize()
 void mainform::restoreFromTray()
 {
     tuskicon2();
+    showRestored();
+}
+
+void mainform::showRestored()
+{
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
+    m_justRestored = true;
+    QTimer::singleShot(kRestoreSettleMs, this, [this] { m_justRestored = false; });
 }
 
 optionform *mainform::optionformObject()
@@ -429,8 +449,7 @@ void mainform::timeup()
     if (isMinimizedOrInTray()) {
         if (m_settings.check2value == 1)
             tuskicon2();
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
+        showRestored();
     }
     if (m_services.sound)
         m_services.sound->play();

@@ -100,6 +100,8 @@ public:
 
     // Restores the window from the notification area or the taskbar.
     void restoreFromTray();
+    // Normal state, shown.
+    void showRestored();
 
     // Shared state, for the other windows and for tests.
     TimeCounter &time() { return m_time; }
@@ -128,6 +130,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -170,6 +173,8 @@ private:
     std::string m_lastSettingsWarning;
     int m_clickPauseUs = 500;
     bool m_ending = false;
+    bool m_justRestored = false; // a minimize reported now is the window system's echo
+    static constexpr int kRestoreSettleMs = 1000;
 
 };
 

@@ -385,11 +385,13 @@ e2e_kill_app() {
     APP_PID=""
 }
 
-# Prints the visible main window of the program (client window id, decimal): the one
-# titled "Lumiroka..." with a 222x138 client area, not Qt's 1x1 group leader.
+# Prints the main window of the program (client window id, decimal): the one titled
+# "Lumiroka..." with a 222x138 client area, not Qt's 1x1 group leader. Only a visible
+# one, unless the argument is "any" (then also minimized or hidden).
 e2e_find_main_window() {
-    local id size
-    for id in $(xdotool search --onlyvisible --pid "$APP_PID" --name '^Lumiroka' 2>/dev/null); do
+    local id size visible=(--onlyvisible)
+    [[ "${1:-}" == any ]] && visible=()
+    for id in $(xdotool search --all "${visible[@]}" --pid "$APP_PID" --name '^Lumiroka' 2>/dev/null); do
         size=$(e2e_window_size "$id") || continue
         if [[ "$size" == "${E2E_MAIN_W}x${E2E_MAIN_H}" ]]; then
             echo "$id"
@@ -399,18 +401,7 @@ e2e_find_main_window() {
     return 1
 }
 
-# Like e2e_find_main_window, also when the window is minimized or hidden.
-e2e_find_main_window_any() {
-    local id size
-    for id in $(xdotool search --pid "$APP_PID" --name '^Lumiroka' 2>/dev/null); do
-        size=$(e2e_window_size "$id") || continue
-        if [[ "$size" == "${E2E_MAIN_W}x${E2E_MAIN_H}" ]]; then
-            echo "$id"
-            return 0
-        fi
-    done
-    return 1
-}
+e2e_find_main_window_any() { e2e_find_main_window any; }
 
 # e2e_main_window [TIMEOUT_S]: waits for the main window and prints its id.
 e2e_main_window() {

@@ -26,6 +26,7 @@ private slots:
     void startWithBothOptionsHidesAtOnce();
 };
 
+
 void TestTray::minimizingMovesToTheTrayOnlyWithTheOption_data()
 {
     QTest::addColumn<int>("check2value");
