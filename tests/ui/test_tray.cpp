@@ -26,7 +26,6 @@ private slots:
     void startWithBothOptionsHidesAtOnce();
 };
 
-
 void TestTray::minimizingMovesToTheTrayOnlyWithTheOption_data()
 {
     QTest::addColumn<int>("check2value");
