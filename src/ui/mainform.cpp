@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QThread>
 
 #include <chrono>
 #include <thread>

@@ -14,7 +14,6 @@
 #include "settings/settings.h"
 #include "ui/geometry.h"
 #include "ui/mainform.h"
-#include "ui/menuform.h"
 
 namespace lumiroka {
 
