@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,7 @@
 
 #include "platform/appdirs.h"
 #include "platform/boottimeclock.h"
+#include "platform/fontwarmup.h"
 #include "platform/notifier.h"
 #include "platform/qtsettingsstore.h"
 #include "platform/randomsource.h"
@@ -95,8 +98,11 @@ int main(int argc, char **argv)
     preferX11();
 #endif
 
+    // Font set-up runs beside the connection to the display and the building of the window.
+    lumiroka::FontWarmup fontConfig;
     g_defaultHandler = qInstallMessageHandler(plainStartupFailure);
     QApplication app(argc, argv);
+    fontConfig.applicationReady();
     qInstallMessageHandler(g_defaultHandler);
     QApplication::setApplicationName(QStringLiteral("Lumiroka"));
     QApplication::setOrganizationName(QStringLiteral("Lumiroka"));
@@ -104,8 +110,13 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("org.lumiroka.Lumiroka"));
     QIcon icon;
     // Only the sizes a title bar and a task switcher use; the desktop's icon theme has the rest.
-    for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/icons/lumiroka-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 48}) {
+        // Read as PNG outright: asked to guess, the reader loads every image plugin
+        // installed to ask each whether it knows the format.
+        QImageReader reader(QStringLiteral(":/icons/lumiroka-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     QApplication::setWindowIcon(icon);
     // Hiding the main window in the notification area must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -122,5 +133,6 @@ int main(int argc, char **argv)
     lumiroka::mainform window({&sound, &raiser, &tray, &store, &random, &clock, &notifier, assets});
     notifier.setParent(&window);
     window.Form_Load();
+    fontConfig.wait();
     return app.exec();
 }

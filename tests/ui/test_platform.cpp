@@ -2,6 +2,7 @@
 // the data lookup, including damaged and unwritable files.
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QSettings>
 #include <QSoundEffect>
 #include <QtTest>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include "fakes.h"
+#include "platform/fontwarmup.h"
 #include "platform/qtalarmsound.h"
 #include "platform/qtsettingsstore.h"
 #include "settings/settings.h"
@@ -45,6 +47,7 @@ private slots:
     void unwritableStoreKeepsTheEarlierFile();
     void fullDiskKeepsTheEarlierFile();
     void hugeDeclaredPictureIsRefused();
+    void fontWarmupEndsWhetherOrNotTheApplicationWasReady();
 };
 
 void TestPlatform::chimeLoadsAndPlaysWithoutTheBell()
@@ -242,6 +245,25 @@ void TestPlatform::hugeDeclaredPictureIsRefused()
     const Picture picture = loadPicture(dir.filePath("huge.gif"), &error);
     QVERIFY(picture && picture->isNull());
     QVERIFY2(error.contains("too large"), qPrintable(error));
+}
+
+void TestPlatform::fontWarmupEndsWhetherOrNotTheApplicationWasReady()
+{
+    // Start-up can end before the application object is made (a display that cannot be
+    // opened): the thread must not wait for it forever.
+    {
+        FontWarmup warmup;
+    }
+    {
+        FontWarmup warmup;
+        warmup.wait();
+        warmup.applicationReady(); // too late: ignored
+        warmup.wait();
+    }
+    FontWarmup warmup;
+    warmup.applicationReady();
+    warmup.wait();
+    QVERIFY(!QFontDatabase::families().isEmpty());
 }
 
 QTEST_MAIN(TestPlatform)
