@@ -30,7 +30,10 @@ Picture loadPicture(const QString &path, QString *error)
     }
     // fromImage, not QPixmap::load: load() goes through QPixmapCache and would hand two
     // slots the same cached pixmap.
-    return std::make_shared<const QPixmap>(QPixmap::fromImage(std::move(image)));
+    // Stored premultiplied, the format the window is painted in, so that each frame of the
+    // animation is a plain copy rather than a conversion.
+    return std::make_shared<const QPixmap>(
+        QPixmap::fromImage(std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied)));
 }
 
 PictureBox::PictureBox(int index, QWidget *parent) : QWidget(parent), m_index(index) {}
@@ -48,7 +51,9 @@ void PictureBox::paintEvent(QPaintEvent *)
     if (!m_picture || m_picture->isNull())
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Smoothing only matters when the picture is scaled for a high-density screen; at 1:1
+    // it would only keep the painter off its fast copying path.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 1.0);
     painter.drawPixmap(QPoint(0, 0), *m_picture);
 }
 
