@@ -56,7 +56,7 @@ public:
     explicit mainform(MainformServices services, QWidget *parent = nullptr);
     ~mainform() override;
 
-    // Start-up: the stored settings, then the character, then the window, centred.
+    // Start-up: the stored settings, the window centred, then the character.
     void Form_Load();
     // Store -> shared settings; values that cannot be used take their defaults and the
     // user is told once.
@@ -139,6 +139,7 @@ private:
     void createBars();
     void createButtons();
     void createPictures();
+    void prepareText();
     void setTimedCaption();
     // Returns false when the window was destroyed during the wait.
     bool clickWait();
@@ -175,7 +176,6 @@ private:
     bool m_ending = false;
     bool m_justRestored = false; // a minimize reported now is the window system's echo
     static constexpr int kRestoreSettleMs = 1000;
-
 };
 
 } // namespace lumiroka

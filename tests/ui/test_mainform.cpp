@@ -29,7 +29,10 @@ private:
         h.find<QScrollBar>("minbar")->setValue(minutes);
         h.find<QScrollBar>("secbar")->setValue(seconds);
     }
-    static void click(Harness &h, const char *button) { QTest::mouseClick(h.find<QPushButton>(button), Qt::LeftButton); }
+    static void click(Harness &h, const char *button)
+    {
+        QTest::mouseClick(h.find<QPushButton>(button), Qt::LeftButton);
+    }
 
 private slots:
     void layoutFollowsTheDesign_data();
@@ -52,6 +55,7 @@ private slots:
     void startMinimizesWhenAsked();
     void tickTimerKeepsToTheSecondGrid();
     void everyControlHasAnAccessibleName();
+    void panelsAreWhiteWithAGreyBorderAndBlackText();
 };
 
 void TestMainform::layoutFollowsTheDesign_data()
@@ -100,8 +104,8 @@ void TestMainform::windowIsFixedAndFocusOrderIsAsDesigned()
     QCOMPARE(shown(h), QStringLiteral("00:00:00"));
 
     QCOMPARE(QApplication::focusWidget(), h.find<QWidget>("ssbutton"));
-    const QStringList expected = {"resetbutton", "hourbar", "minbar", "secbar", "picbox0", "Command1", "endbutton",
-                                  "ssbutton"};
+    const QStringList expected = {"resetbutton", "hourbar",  "minbar",    "secbar",
+                                  "picbox0",     "Command1", "endbutton", "ssbutton"};
     QStringList order;
     for (int i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -405,19 +409,40 @@ void TestMainform::everyControlHasAnAccessibleName()
 {
     Harness h;
     const QMap<QString, QString> expected = {
-        {"hourbar", "hours"},        {"minbar", "minutes"},   {"secbar", "seconds"},  {"picbox0", "character"},
+        {"hourbar", "hours"},        {"minbar", "minutes"},    {"secbar", "seconds"},  {"picbox0", "character"},
         {"ssbutton", "START・STOP"}, {"resetbutton", "RESET"}, {"Command1", "OPTION"}, {"endbutton", "END"}};
     for (auto it = expected.begin(); it != expected.end(); ++it)
         QCOMPARE(h.find<QWidget>(qPrintable(it.key()))->accessibleName(), it.value());
     // Everything a user can reach or read has a name.
     for (QWidget *widget : h.form->findChildren<QWidget *>()) {
-        if (widget->isVisibleTo(h.form.get()) && (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
+        if (widget->isVisibleTo(h.form.get()) &&
+            (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
             QVERIFY2(!widget->accessibleName().isEmpty() || !qobject_cast<QLabel *>(widget)->text().isEmpty(),
                      qPrintable(widget->objectName()));
     }
     for (QWidget *widget : h.form->optionformObject()->findChildren<QWidget *>())
         if (widget->focusPolicy() != Qt::NoFocus)
             QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+}
+
+void TestMainform::panelsAreWhiteWithAGreyBorderAndBlackText()
+{
+    Harness h;
+    auto *messbox = h.find<QLabel>("messbox");
+    messbox->setText(QStringLiteral("■■■■■■■■"));
+    for (const char *name : {"timerbox", "messbox"}) {
+        const QImage image = h.find<QLabel>(name)->grab().toImage();
+        const QColor grey(0x80, 0x80, 0x80);
+        QCOMPARE(image.pixelColor(0, 0), grey);
+        QCOMPARE(image.pixelColor(image.width() - 1, image.height() - 1), grey);
+        QCOMPARE(image.pixelColor(image.width() - 3, 2), QColor(Qt::white));
+    }
+    // The message itself is black on the white.
+    const QImage message = messbox->grab().toImage();
+    bool black = false;
+    for (int x = 2; x < message.width() / 2 && !black; ++x)
+        black = message.pixelColor(x, message.height() / 2) == QColor(Qt::black);
+    QVERIFY(black);
 }
 
 QTEST_MAIN(TestMainform)
