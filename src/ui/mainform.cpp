@@ -26,19 +26,15 @@ namespace lumiroka {
 
 namespace {
 
-QString qs(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
+QString qs(const std::string &text) { return QString::fromStdString(text); }
 
 QFont digitFont()
 {
     // The designed face first; elsewhere a Japanese Gothic whose digits are half an em
     // wide, so "00" fits the digit boxes as it does in the designed face.
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
-                      QStringLiteral("Takao Gothic")});
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")});
     font.setPointSizeF(20.25);
     font.setWeight(QFont::Bold);
     // The face's own hints. The light auto-hinter would first measure a set of reference
@@ -91,7 +87,8 @@ QFont windowFont()
 
 mainform::mainform(MainformServices services, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_services(std::move(services))
 {
     setObjectName(QStringLiteral("mainform"));
@@ -302,10 +299,7 @@ void mainform::Command1_Click()
     dialog->exec();
 }
 
-void mainform::endbutton_Click()
-{
-    close();
-}
+void mainform::endbutton_Click() { close(); }
 
 void mainform::closeEvent(QCloseEvent *event)
 {
@@ -405,10 +399,7 @@ void mainform::tuskicon3()
 
 // ---------------------------------------------------------------- time counter
 
-void mainform::setTimedCaption()
-{
-    setWindowTitle(qs(timedTitle(m_time.hourcount, m_time.mincount, m_time.seccount)));
-}
+void mainform::setTimedCaption() { setWindowTitle(qs(timedTitle(m_time.hourcount, m_time.mincount, m_time.seccount))); }
 
 void mainform::swtimer_Timer()
 {
@@ -464,10 +455,7 @@ void mainform::secbar_Change()
 
 // ---------------------------------------------------------------- run control and alarm
 
-bool mainform::isRunning() const
-{
-    return m_swtimer->isActive();
-}
+bool mainform::isRunning() const { return m_swtimer->isActive(); }
 
 void mainform::ssbutton_Click()
 {
@@ -486,8 +474,8 @@ void mainform::ssbutton_Click()
     const StartRemark remark = m_run.start(m_time);
     m_swtimer->start();
     takeSlot(slot::RunningLong);
-    m_messbox->setText(
-        qs(remark == StartRemark::Resume ? resumeLine(m_settings.charano) : startLine(m_settings.charano)));
+    m_messbox->setText(qs(remark == StartRemark::Resume ? resumeLine(m_settings.charano)
+                                                        : startLine(m_settings.charano)));
     if (m_time.countmode == 1 && m_services.sound)
         m_services.sound->prepare();
 }
@@ -533,15 +521,9 @@ void mainform::soundtimer_Timer()
 
 // ---------------------------------------------------------------- character
 
-void mainform::takeSlot(int index)
-{
-    m_picbox[0]->setPicture(m_picbox.at(static_cast<std::size_t>(index))->picture());
-}
+void mainform::takeSlot(int index) { m_picbox[0]->setPicture(m_picbox.at(static_cast<std::size_t>(index))->picture()); }
 
-bool mainform::isFrozen() const
-{
-    return m_picbox[0]->picture() == m_picbox[slot::Alarm]->picture();
-}
+bool mainform::isFrozen() const { return m_picbox[0]->picture() == m_picbox[slot::Alarm]->picture(); }
 
 void mainform::setchara()
 {

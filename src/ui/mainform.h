@@ -176,6 +176,7 @@ private:
     bool m_ending = false;
     bool m_justRestored = false; // a minimize reported now is the window system's echo
     static constexpr int kRestoreSettleMs = 1000;
+
 };
 
 } // namespace lumiroka

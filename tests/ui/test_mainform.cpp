@@ -29,10 +29,7 @@ private:
         h.find<QScrollBar>("minbar")->setValue(minutes);
         h.find<QScrollBar>("secbar")->setValue(seconds);
     }
-    static void click(Harness &h, const char *button)
-    {
-        QTest::mouseClick(h.find<QPushButton>(button), Qt::LeftButton);
-    }
+    static void click(Harness &h, const char *button) { QTest::mouseClick(h.find<QPushButton>(button), Qt::LeftButton); }
 
 private slots:
     void layoutFollowsTheDesign_data();
@@ -104,8 +101,8 @@ void TestMainform::windowIsFixedAndFocusOrderIsAsDesigned()
     QCOMPARE(shown(h), QStringLiteral("00:00:00"));
 
     QCOMPARE(QApplication::focusWidget(), h.find<QWidget>("ssbutton"));
-    const QStringList expected = {"resetbutton", "hourbar",  "minbar",    "secbar",
-                                  "picbox0",     "Command1", "endbutton", "ssbutton"};
+    const QStringList expected = {"resetbutton", "hourbar", "minbar", "secbar", "picbox0", "Command1", "endbutton",
+                                  "ssbutton"};
     QStringList order;
     for (int i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -409,14 +406,13 @@ void TestMainform::everyControlHasAnAccessibleName()
 {
     Harness h;
     const QMap<QString, QString> expected = {
-        {"hourbar", "hours"},        {"minbar", "minutes"},    {"secbar", "seconds"},  {"picbox0", "character"},
+        {"hourbar", "hours"},        {"minbar", "minutes"},   {"secbar", "seconds"},  {"picbox0", "character"},
         {"ssbutton", "START・STOP"}, {"resetbutton", "RESET"}, {"Command1", "OPTION"}, {"endbutton", "END"}};
     for (auto it = expected.begin(); it != expected.end(); ++it)
         QCOMPARE(h.find<QWidget>(qPrintable(it.key()))->accessibleName(), it.value());
     // Everything a user can reach or read has a name.
     for (QWidget *widget : h.form->findChildren<QWidget *>()) {
-        if (widget->isVisibleTo(h.form.get()) &&
-            (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
+        if (widget->isVisibleTo(h.form.get()) && (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
             QVERIFY2(!widget->accessibleName().isEmpty() || !qobject_cast<QLabel *>(widget)->text().isEmpty(),
                      qPrintable(widget->objectName()));
     }
