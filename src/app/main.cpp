@@ -98,11 +98,10 @@ int main(int argc, char **argv)
     preferX11();
 #endif
 
-    // Font set-up runs beside the connection to the display and the building of the window.
+    // The font configuration is read beside the connection to the display.
     lumiroka::FontWarmup fontConfig;
     g_defaultHandler = qInstallMessageHandler(plainStartupFailure);
     QApplication app(argc, argv);
-    fontConfig.applicationReady();
     qInstallMessageHandler(g_defaultHandler);
     QApplication::setApplicationName(QStringLiteral("Lumiroka"));
     QApplication::setOrganizationName(QStringLiteral("Lumiroka"));
@@ -130,9 +129,9 @@ int main(int argc, char **argv)
     lumiroka::BootTimeClock clock;
     lumiroka::QtNotifier notifier;
 
+    fontConfig.wait(); // before the window: building it can make Qt fork
     lumiroka::mainform window({&sound, &raiser, &tray, &store, &random, &clock, &notifier, assets});
     notifier.setParent(&window);
     window.Form_Load();
-    fontConfig.wait();
     return app.exec();
 }

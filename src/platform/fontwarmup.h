@@ -1,15 +1,12 @@
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace lumiroka {
 
-// Reads the system's font configuration on a second thread while the main thread connects
-// to the display and builds the window, so that the first text drawn does not wait for
-// it. Once the application object exists the thread also fills the toolkit's list of
-// fonts. Where fonts are not configured through fontconfig it only does the latter.
+// Reads the system's font configuration on a second thread while the main thread loads the
+// platform plugin and connects to the display, so that the first text drawn does not wait
+// for it. Where fonts are not configured through fontconfig it does nothing.
 class FontWarmup
 {
 public:
@@ -18,22 +15,13 @@ public:
     FontWarmup(const FontWarmup &) = delete;
     FontWarmup &operator=(const FontWarmup &) = delete;
 
-    // The application object now exists.
-    void applicationReady();
-    // Waits until the thread is done; afterwards no font work is left to it.
+    // Waits until the configuration has been read. Call it before the window is built:
+    // building it can make the toolkit fork (a D-Bus session bus being started for the
+    // accessibility bridge), and a fork while this thread holds a lock of the memory
+    // allocator can leave the child stuck, and the window waiting for it.
     void wait();
 
 private:
-    void run();
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    enum class Go
-    {
-        Pending,
-        Yes,
-        No
-    } m_go = Go::Pending;
     std::thread m_thread;
 };
 
