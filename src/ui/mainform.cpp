@@ -28,19 +28,35 @@ namespace {
 
 QString qs(const std::string &text) { return QString::fromStdString(text); }
 
+// A Japanese Gothic from the first of the families installed. The face's own hints: the
+// light auto-hinter would first measure a set of reference ideographs, which costs start-up
+// time and keeps about 1.5 MB of the font file in memory.
+QFont gothicFont(const QStringList &families, qreal points)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(points);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return font;
+}
+
 QFont digitFont()
 {
     // The designed face first; elsewhere a Japanese Gothic whose digits are half an em
     // wide, so "00" fits the digit boxes as it does in the designed face.
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")});
-    font.setPointSizeF(20.25);
+    QFont font = gothicFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"),
+                             QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
+                             QStringLiteral("Takao Gothic")},
+                            20.25);
     font.setWeight(QFont::Bold);
-    // The face's own hints. The light auto-hinter would first measure a set of reference
-    // ideographs, which costs start-up time and keeps about 1.5 MB of the font file in memory.
-    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
+}
+
+void setBlackText(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    widget->setPalette(palette);
 }
 
 // A white box with a thin grey border and black text, drawn here rather than by a style
@@ -51,9 +67,7 @@ public:
     explicit PanelLabel(QWidget *parent) : QLabel(parent)
     {
         setContentsMargins(1, 1, 1, 1);
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::WindowText, Qt::black);
-        setPalette(palette);
+        setBlackText(this);
     }
 
 protected:
@@ -75,12 +89,9 @@ protected:
 // loaded before the first paint.
 QFont windowFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("VL PGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoPGothic")});
-    font.setPointSize(9);
-    font.setHintingPreference(QFont::PreferFullHinting);
-    return font;
+    return gothicFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"), QStringLiteral("VL PGothic"),
+                       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoPGothic")},
+                      9);
 }
 
 } // namespace
@@ -171,9 +182,7 @@ void mainform::createDigits()
         label->setFont(font);
         label->setGeometry(geometry);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::black);
-        label->setPalette(palette);
+        setBlackText(label);
         return label;
     };
     m_hourbox = digit("hourbox", QStringLiteral("00"), twipsRect(1755, 30, 465, 405));
