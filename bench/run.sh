@@ -137,10 +137,16 @@ MISSED=0
 # row MEASURE VALUE UNIT TARGET RATIO STATUS [NOTE]
 row() { ROWS+=("$1|$2|$3|$4|$5|$6|${7:-}"); [[ "$6" == MISSED ]] && MISSED=$((MISSED + 1)); return 0; }
 
+# missing VALUE...: true when any of the values was not measured.
+missing() {
+    local v
+    for v in "$@"; do [[ "$v" == nan || -z "$v" ]] && return 0; done
+    return 1
+}
 # below MEASURE VALUE UNIT LIMIT DECIMALS [NOTE]: target VALUE < LIMIT.
 below() {
     local status=ok ratio
-    if [[ "$2" == nan || -z "$2" ]]; then
+    if missing "$2"; then
         row "$1" "n/a" "$3" "< $4" "-" MISSED "not measured${6:+; $6}"
         return
     fi
@@ -151,7 +157,7 @@ below() {
 # against_ref MEASURE VALUE REF UNIT MAXRATIO DECIMALS [NOTE]: target VALUE/REF <= MAXRATIO.
 against_ref() {
     local status=ok ratio
-    if [[ "$2" == nan || "$3" == nan || -z "$2" || -z "$3" ]]; then
+    if missing "$2" "$3"; then
         row "$1" "n/a" "$4" "<= ${5}x ref" "-" MISSED "not measured${7:+; $7}"
         return
     fi
@@ -162,7 +168,7 @@ against_ref() {
 # within MEASURE VALUE UNIT LO HI NOMINAL DECIMALS [NOTE]: LO <= VALUE <= HI, ratio to NOMINAL.
 within() {
     local status=ok ratio
-    if [[ "$2" == nan || -z "$2" ]]; then
+    if missing "$2"; then
         row "$1" "n/a" "$3" "$4-$5" "-" MISSED "not measured${8:+; $8}"
         return
     fi
