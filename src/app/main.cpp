@@ -7,20 +7,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "chara/randomsource.h"
+#include "core/product.h"
+#include "forms/mainform.h"
 #include "platform/appdirs.h"
 #include "platform/boottimeclock.h"
 #include "platform/fontwarmup.h"
-#include "platform/notifier.h"
 #include "platform/qtsettingsstore.h"
-#include "platform/randomsource.h"
 #include "platform/sound.h"
 #include "platform/tray.h"
-#include "platform/windowraise.h"
-#include "ui/mainform.h"
+#include "ui/mainwindow.h"
 
 namespace {
 
-constexpr const char *kVersion = "1.2";
+using lumiroka::kVersion;
 
 // Handles --help and --version before any window system is touched. Returns -1 to go
 // on, otherwise the exit code.
@@ -103,8 +103,8 @@ int main(int argc, char **argv)
     g_defaultHandler = qInstallMessageHandler(plainStartupFailure);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_defaultHandler);
-    QApplication::setApplicationName(QStringLiteral("Lumiroka"));
-    QApplication::setOrganizationName(QStringLiteral("Lumiroka"));
+    QApplication::setApplicationName(QString::fromUtf8(lumiroka::kProductName));
+    QApplication::setOrganizationName(QString::fromUtf8(lumiroka::kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QApplication::setDesktopFileName(QStringLiteral("org.lumiroka.Lumiroka"));
     QIcon icon;
@@ -120,18 +120,19 @@ int main(int argc, char **argv)
     // Hiding the main window in the notification area must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    lumiroka::AssetDirs assets;
-    lumiroka::LazyAlarmSound sound(assets.find(QStringLiteral("justtime.wav")), lumiroka::AssetDirs::pluginDirs());
-    lumiroka::QtWindowRaiser raiser;
-    lumiroka::QtTrayIcon tray;
+    const lumiroka::AssetDirs assets = lumiroka::AssetDirs::besideExecutable(lumiroka::executableDir());
+    lumiroka::LazyAlarmSound sound(QString::fromStdString(assets.find("justtime.wav")), lumiroka::pluginDirs());
+    lumiroka::QtTrayIcon tray(QStringLiteral(":/icons/lumiroka-16.png"));
     lumiroka::QtSettingsStore store;
     lumiroka::UnseededRandomSource random;
     lumiroka::BootTimeClock clock;
-    lumiroka::QtNotifier notifier;
 
     fontConfig.wait(); // before the window: building it can make Qt fork
-    lumiroka::mainform window({&sound, &raiser, &tray, &store, &random, &clock, &notifier, assets});
-    notifier.setParent(&window);
-    window.Form_Load();
+    lumiroka::QtMainWindow window(clock);
+    lumiroka::mainform form({window, window.optionsDialog(), tray, sound, store, random, assets});
+    window.connectForm(form);
+    tray.onNotify = [&form](int message) { form.Form_MouseMove(0, 0, static_cast<float>(message), 0); };
+    tray.onLost = [&form] { form.trayLost(); };
+    form.Form_Load();
     return app.exec();
 }

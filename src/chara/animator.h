@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/randomsource.h"
+#include "chara/randomsource.h"
 
 namespace lumiroka {
 

@@ -1,5 +1,7 @@
 #include "core/timecounter.h"
 
+#include "core/product.h"
+
 namespace lumiroka {
 
 std::string twoDigits(int value)
@@ -17,7 +19,7 @@ std::string clockText(int hours, int minutes, int seconds)
 
 std::string timedTitle(int hours, int minutes, int seconds)
 {
-    return std::string(kAppTitle) + " - " + clockText(hours, minutes, seconds);
+    return std::string(kProductName) + " - " + clockText(hours, minutes, seconds);
 }
 
 bool TimeCounter::countup()

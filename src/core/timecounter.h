@@ -12,9 +12,6 @@ std::string twoDigits(int value);
 // "HH:MM:SS" with plain colons, as shown in the caption and the tray tooltip.
 std::string clockText(int hours, int minutes, int seconds);
 
-// The product name, alone in the caption of a stopped, cleared timer.
-inline constexpr const char *kAppTitle = "Lumiroka";
-
 // "Lumiroka - HH:MM:SS".
 std::string timedTitle(int hours, int minutes, int seconds);
 

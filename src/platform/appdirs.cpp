@@ -2,30 +2,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace lumiroka {
 
-AssetDirs::AssetDirs()
+std::string executableDir()
 {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    m_dirs << exeDir << QDir::cleanPath(exeDir + QStringLiteral("/../share/lumiroka"));
+    return QCoreApplication::applicationDirPath().toStdString();
 }
 
-QStringList AssetDirs::pluginDirs()
+QStringList pluginDirs()
 {
     const QString exeDir = QCoreApplication::applicationDirPath();
     return {exeDir, QDir::cleanPath(exeDir + QStringLiteral("/../lib/lumiroka"))};
-}
-
-QString AssetDirs::find(const QString &relative) const
-{
-    for (const QString &dir : m_dirs) {
-        const QString path = QDir(dir).filePath(relative);
-        if (QFileInfo(path).isFile())
-            return path;
-    }
-    return {};
 }
 
 } // namespace lumiroka

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "core/clock.h"
 
 namespace lumiroka {
 

@@ -1,13 +1,15 @@
 #include "platform/notifier.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 namespace lumiroka {
 
-void QtNotifier::warn(const QString &title, const QString &text)
+void showWarning(QWidget *parent, const QString &title, const QString &text)
 {
-    QTimer::singleShot(0, [parent = m_parent, title, text] {
+    QTimer::singleShot(0, [parent = QPointer<QWidget>(parent), title, text] {
         // Modeless, so the timers and the main window keep working while it is open; a
         // child of the main window, so the window manager keeps it above that window.
         auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "core/product.h"
+
 namespace lumiroka {
 
 namespace {
@@ -14,8 +16,8 @@ QString key(const std::string &section, const std::string &name)
 } // namespace
 
 QtSettingsStore::QtSettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Lumiroka"),
-                                             QStringLiteral("Lumiroka")))
+    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                             QString::fromUtf8(kProductName), QString::fromUtf8(kProductName)))
 {
 }
 
@@ -65,6 +67,9 @@ std::string QtSettingsStore::sync()
     return "the settings file could not be written (the disk may be full or read-only)";
 }
 
-std::string QtSettingsStore::location() const { return QDir::toNativeSeparators(m_settings->fileName()).toStdString(); }
+std::string QtSettingsStore::location() const
+{
+    return QDir::toNativeSeparators(m_settings->fileName()).toStdString();
+}
 
 } // namespace lumiroka

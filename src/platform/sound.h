@@ -6,18 +6,9 @@
 #include <functional>
 #include <memory>
 
-namespace lumiroka {
+#include "forms/frontend.h"
 
-// Plays the alarm sound in the background. A new play restarts it from the beginning;
-// nothing is reported back to the caller.
-class AlarmSound
-{
-public:
-    virtual ~AlarmSound() = default;
-    // Called when a countdown starts, so that the first play at zero is immediate.
-    virtual void prepare() {}
-    virtual void play() = 0;
-};
+namespace lumiroka {
 
 // Loads the sound back end (a plugin with Qt Multimedia in it) on first use, so that
 // starting the program does not pay for the audio libraries. Without the plugin, or when

@@ -18,6 +18,12 @@ void TickTimer::start()
     arm();
 }
 
+void TickTimer::setInterval(int ms)
+{
+    if (!m_active)
+        m_schedule = TickSchedule(std::chrono::milliseconds(ms));
+}
+
 void TickTimer::stop()
 {
     m_active = false;

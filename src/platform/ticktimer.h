@@ -3,24 +3,27 @@
 #include <QObject>
 #include <QTimer>
 
+#include "core/clock.h"
 #include "core/tickschedule.h"
-#include "platform/clock.h"
+#include "forms/frontend.h"
 
 namespace lumiroka {
 
-// A one-second timer whose ticks stay on the grid set by start(): the Nth tick fires
-// N seconds after it, so handler time and a busy machine cause no drift. After a
-// suspend every missed second is delivered at once, each as its own timeout().
-class TickTimer : public QObject
+// A timer whose ticks stay on the grid set by start(): the Nth tick fires N intervals
+// after it, so handler time and a busy machine cause no drift. After a suspend every
+// missed tick is delivered at once, each as its own timeout().
+class TickTimer : public QObject, public IntervalTimer
 {
     Q_OBJECT
 
 public:
     explicit TickTimer(const Clock &clock, QObject *parent = nullptr);
 
-    bool isActive() const { return m_active; }
-    void start();
-    void stop();
+    bool isActive() const override { return m_active; }
+    void start() override;
+    void stop() override;
+    // For the next start; a running grid keeps its interval.
+    void setInterval(int ms) override;
 
 signals:
     void timeout();
@@ -33,6 +36,20 @@ private:
     TickSchedule m_schedule;
     QTimer m_timer;
     bool m_active = false;
+};
+
+// A plain Qt timer as the forms' interval timer.
+class QtIntervalTimer : public QTimer, public IntervalTimer
+{
+    Q_OBJECT
+
+public:
+    using QTimer::QTimer;
+
+    bool isActive() const override { return QTimer::isActive(); }
+    void start() override { QTimer::start(); }
+    void stop() override { QTimer::stop(); }
+    void setInterval(int ms) override { QTimer::setInterval(ms); }
 };
 
 } // namespace lumiroka

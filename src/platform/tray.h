@@ -1,35 +1,16 @@
 #pragma once
 
-#include <QIcon>
-#include <QPoint>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
+#include "forms/frontend.h"
+
 class QSystemTrayIcon;
 class QTimer;
 
 namespace lumiroka {
-
-// The icon in the desktop's notification area. Only one icon exists; adding it twice
-// or removing an absent icon is harmless.
-class TrayIcon
-{
-public:
-    virtual ~TrayIcon() = default;
-
-    // Whether the desktop has a notification area right now.
-    virtual bool isAvailable() const = 0;
-    virtual void add(const QIcon &icon, const QString &toolTip) = 0;
-    virtual void remove() = 0;
-    virtual void setToolTip(const QString &toolTip) = 0;
-
-    // A mouse button was released over the icon: the owner shows its menu at `pos`.
-    std::function<void(const QPoint &pos)> onClicked;
-    // The notification area went away while the icon was in it.
-    std::function<void()> onLost;
-};
 
 // QSystemTrayIcon-backed icon. Qt reports neither the release of the button nor the loss
 // of the tray host, so the icon reacts to Qt's activation (which Qt sends on the press)
@@ -37,17 +18,25 @@ public:
 class QtTrayIcon : public TrayIcon
 {
 public:
-    QtTrayIcon();
+    // `iconFile`: a PNG, read when the icon is first shown.
+    explicit QtTrayIcon(QString iconFile);
     ~QtTrayIcon() override;
 
     bool isAvailable() const override;
-    void add(const QIcon &icon, const QString &toolTip) override;
+    void add(const std::string &toolTip) override;
     void remove() override;
-    void setToolTip(const QString &toolTip) override;
+    void setToolTip(const std::string &toolTip) override;
+
+    // A button event over the icon, as the mouse message the main window decodes
+    // (514: left button released, 517: right button released).
+    std::function<void(int message)> onNotify;
+    // The notification area went away while the icon was in it.
+    std::function<void()> onLost;
 
 private:
     void checkHost();
 
+    QString m_iconFile;
     std::unique_ptr<QSystemTrayIcon> m_icon;
     std::unique_ptr<QTimer> m_hostCheck;
 };

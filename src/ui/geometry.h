@@ -2,13 +2,19 @@
 
 #include <QRect>
 
+#include "forms/layout.h"
+
 namespace lumiroka {
 
-// Layouts are designed in twips: 15 twips make one device-independent pixel.
-constexpr int twips(int value) { return value / 15; }
-constexpr QRect twipsRect(int left, int top, int width, int height)
+// The windows are designed in twips; 15 twips make one device-independent pixel, so the
+// layout scales with the screen's density.
+constexpr int twips(int value)
 {
-    return QRect(twips(left), twips(top), twips(width), twips(height));
+    return value / layout::kTwipsPerPixel;
+}
+constexpr QRect twipsRect(const layout::Box &box)
+{
+    return QRect(twips(box.left), twips(box.top), twips(box.width), twips(box.height));
 }
 
 } // namespace lumiroka

@@ -11,50 +11,51 @@ namespace {
 constexpr int kMaxSide = 4096;
 } // namespace
 
-Picture loadPicture(const QString &path, QString *error)
+std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error)
 {
     if (path.isEmpty())
-        return std::make_shared<const QPixmap>();
+        return std::make_shared<const QtPicture>();
     QImageReader reader(path);
     const QSize declared = reader.size();
     if (declared.isValid() && (declared.width() > kMaxSide || declared.height() > kMaxSide)) {
         if (error)
             *error = QStringLiteral("image too large (%1 x %2)").arg(declared.width()).arg(declared.height());
-        return std::make_shared<const QPixmap>();
+        return std::make_shared<const QtPicture>();
     }
     QImage image = reader.read();
     if (image.isNull()) {
         if (error)
             *error = reader.errorString();
-        return std::make_shared<const QPixmap>();
+        return std::make_shared<const QtPicture>();
     }
     // fromImage, not QPixmap::load: load() goes through QPixmapCache and would hand two
     // slots the same cached pixmap.
     // Stored premultiplied, the format the window is painted in, so that each frame of the
     // animation is a plain copy rather than a conversion.
-    return std::make_shared<const QPixmap>(
+    return std::make_shared<const QtPicture>(
         QPixmap::fromImage(std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied)));
 }
 
-PictureBox::PictureBox(int index, QWidget *parent) : QWidget(parent), m_index(index) {}
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
 
-void PictureBox::setPicture(Picture picture)
+void PictureBox::setPicture(PictureRef picture)
 {
     if (picture == m_picture)
         return;
     m_picture = std::move(picture);
+    m_shown = dynamic_cast<const QtPicture *>(m_picture.get());
     update();
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    if (!m_picture || m_picture->isNull())
+    if (!m_shown || m_shown->pixmap.isNull())
         return;
     QPainter painter(this);
     // Smoothing only matters when the picture is scaled for a high-density screen; at 1:1
     // it would only keep the painter off its fast copying path.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 1.0);
-    painter.drawPixmap(QPoint(0, 0), *m_picture);
+    painter.drawPixmap(QPoint(0, 0), m_shown->pixmap);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
@@ -64,11 +65,10 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    // A click is a press and a release of the left button over the box.
     const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     if (click)
-        emit clicked(m_index);
+        emit clicked();
 }
 
 } // namespace lumiroka

@@ -3,33 +3,38 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include <memory>
+#include "forms/frontend.h"
 
 namespace lumiroka {
 
-// A loaded picture. Boxes share it by pointer, so "this box shows that box's picture"
-// is a test of identity, not of image content.
-using Picture = std::shared_ptr<const QPixmap>;
+// A picture as the Qt front end holds it.
+class QtPicture : public Picture
+{
+public:
+    explicit QtPicture(QPixmap pixmap = {}) : pixmap(std::move(pixmap)) {}
+    const QPixmap pixmap;
+};
 
 // Loads a picture file into a picture object of its own (never a shared cached copy).
 // An empty path gives an empty picture. On failure returns an empty picture and sets
 // `error` to the reason.
-Picture loadPicture(const QString &path, QString *error = nullptr);
+std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error = nullptr);
 
-// Shows one picture from its top-left corner and reports clicks with its index.
+// Shows one picture from its top-left corner and reports a click (a press and release of
+// the left button over it).
 class PictureBox : public QWidget
 {
     Q_OBJECT
 
 public:
-    PictureBox(int index, QWidget *parent = nullptr);
+    explicit PictureBox(QWidget *parent = nullptr);
 
-    int index() const { return m_index; }
-    const Picture &picture() const { return m_picture; }
-    void setPicture(Picture picture);
+    const PictureRef &picture() const { return m_picture; }
+    // Only pictures this front end made are drawn; others show as empty.
+    void setPicture(PictureRef picture);
 
 signals:
-    void clicked(int index);
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -37,8 +42,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    int m_index;
-    Picture m_picture;
+    PictureRef m_picture;
+    const QtPicture *m_shown = nullptr;
     bool m_pressed = false;
 };
 

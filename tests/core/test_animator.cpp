@@ -8,7 +8,7 @@
 
 #include "chara/animator.h"
 #include "chara/poses.h"
-#include "core/fakes.h"
+#include "forms/fakes.h"
 
 using lumiroka::AnimationStep;
 using lumiroka::CharaAnimator;

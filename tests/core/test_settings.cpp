@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/fakes.h"
+#include "forms/fakes.h"
 #include "settings/settings.h"
 
 using lumiroka::SettingsValues;

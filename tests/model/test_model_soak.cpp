@@ -1,7 +1,7 @@
-// Soak of the running count through the handlers, in-process: one hundred hours of
-// ticks up from 00:00:00 to the hour limit, and the same span down to the alarm.
+// Soak of the running count through the handlers: one hundred hours of ticks up from
+// 00:00:00 to the hour limit, and the same span down to the alarm.
 
-#include <QtTest>
+#include <gtest/gtest.h>
 
 #include "timer_model.h"
 #include "window_probe.h"
@@ -12,119 +12,91 @@ namespace {
 
 constexpr long kHundredHours = 100L * 3600; // ticks from 00:00:00 past 99:59:59
 
-QString clockOf(long seconds)
+std::string clockOf(long seconds)
 {
-    return QStringLiteral("%1:%2:%3")
-        .arg(twoDigitText(static_cast<int>(seconds / 3600)), twoDigitText(static_cast<int>(seconds / 60 % 60)),
-             twoDigitText(static_cast<int>(seconds % 60)));
+    return twoDigitText(static_cast<int>(seconds / 3600)) + ":" + twoDigitText(static_cast<int>(seconds / 60 % 60)) +
+           ":" + twoDigitText(static_cast<int>(seconds % 60));
 }
 
-QString shown(Window &w)
+std::string shown(Window &w)
 {
-    const Seen s = w.observe();
-    return s.hourText + QLatin1Char(':') + s.minText + QLatin1Char(':') + s.secText;
+    return w.window().shownTime();
 }
 
-QString barsOf(Window &w)
+std::string barsOf(Window &w)
 {
-    const Seen s = w.observe();
-    return QStringLiteral("%1:%2:%3").arg(twoDigitText(s.hourBar), twoDigitText(s.minBar), twoDigitText(s.secBar));
+    const auto &bars = w.window().bars;
+    return twoDigitText(bars[0]) + ":" + twoDigitText(bars[1]) + ":" + twoDigitText(bars[2]);
 }
 
 } // namespace
 
-class TestModelSoak : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void countUpStopsItselfAtTheHourLimit();
-    void countdownFromTheLimitRingsOnTheLastTick();
-};
-
-void TestModelSoak::countUpStopsItselfAtTheHourLimit()
+TEST(Soak, CountUpStopsItselfAtTheHourLimit)
 {
     Window w(0);
     w.startStop();
-    QVERIFY(w.form().swtimer()->isActive());
-    QCOMPARE(w.form().time().countmode, 0);
-
-    std::array<QString, 60> seconds;
-    for (int v = 0; v < 60; ++v)
-        seconds[static_cast<std::size_t>(v)] = twoDigitText(v);
-    QLabel *secbox = w.harness().find<QLabel>("secbox");
+    ASSERT_TRUE(w.window().sw.active);
+    ASSERT_EQ(w.form().time().countmode, 0);
 
     for (long tick = 1; tick <= kHundredHours; ++tick) {
-        if (!w.form().swtimer()->isActive())
-            QFAIL(qPrintable(QStringLiteral("the count stopped by itself after %1 ticks at %2, before the limit")
-                                 .arg(tick - 1)
-                                 .arg(shown(w))));
+        ASSERT_TRUE(w.window().sw.active)
+            << "the count stopped by itself after " << tick - 1 << " ticks at " << shown(w) << ", before the limit";
         w.form().swtimer_Timer();
         if (tick == kHundredHours)
             break;
-        if (secbox->text() != seconds[static_cast<std::size_t>(tick % 60)])
-            QFAIL(qPrintable(QStringLiteral("after %1 ticks the seconds read %2").arg(tick).arg(secbox->text())));
+        ASSERT_EQ(w.window().boxes[2], twoDigitText(static_cast<int>(tick % 60))) << "after " << tick << " ticks";
         if (tick % 3600 == 0 || tick == kHundredHours - 1) {
-            const QString want = clockOf(tick);
-            if (shown(w) != want || barsOf(w) != want ||
-                w.form().windowTitle() != QStringLiteral("Lumiroka - ") + want)
-                QFAIL(qPrintable(QStringLiteral("after %1 ticks: digits %2, bars %3, caption \"%4\"; expected %5")
-                                     .arg(tick)
-                                     .arg(shown(w), barsOf(w), w.form().windowTitle(), want)));
+            const std::string want = clockOf(tick);
+            ASSERT_EQ(shown(w), want) << "after " << tick << " ticks";
+            ASSERT_EQ(barsOf(w), want) << "after " << tick << " ticks";
+            ASSERT_EQ(w.window().caption, "Lumiroka - " + want) << "after " << tick << " ticks";
         }
     }
     // The tick after 99:59:59 stops the count and leaves the hour at its maximum.
-    QVERIFY(!w.form().swtimer()->isActive());
-    QCOMPARE(shown(w), QStringLiteral("99:00:00"));
-    QCOMPARE(barsOf(w), QStringLiteral("99:00:00"));
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Lumiroka - 99:00:00"));
-    QCOMPARE(w.harness().sound.plays, 0);
-    QVERIFY(!w.form().soundtimer()->isActive());
-    QCOMPARE(w.observe().remark, QString::fromUtf8(remarkText(0, Remark::Start)));
-    QCOMPARE(w.visiblePose(), kPoseStarted);
+    EXPECT_FALSE(w.window().sw.active);
+    EXPECT_EQ(shown(w), "99:00:00");
+    EXPECT_EQ(barsOf(w), "99:00:00");
+    EXPECT_EQ(w.window().caption, "Lumiroka - 99:00:00");
+    EXPECT_EQ(w.harness().sound.plays, 0);
+    EXPECT_FALSE(w.window().sound.active);
+    EXPECT_EQ(w.observe().remark, remarkText(0, Remark::Start));
+    EXPECT_EQ(w.visiblePose(), kPoseStarted);
 }
 
-void TestModelSoak::countdownFromTheLimitRingsOnTheLastTick()
+TEST(Soak, CountdownFromTheLimitRingsOnTheLastTick)
 {
     Window w(2);
     w.moveBar(Field::Hour, kHourMax);
     w.moveBar(Field::Minute, kMinSecMax);
     w.moveBar(Field::Second, kMinSecMax);
     w.startStop();
-    QCOMPARE(w.form().time().countmode, 1);
+    ASSERT_EQ(w.form().time().countmode, 1);
     const long start = kHundredHours - 1; // 99:59:59 in seconds
 
     for (long tick = 1; tick < start; ++tick) {
-        if (!w.form().swtimer()->isActive())
-            QFAIL(qPrintable(QStringLiteral("the countdown stopped after %1 ticks").arg(tick - 1)));
+        ASSERT_TRUE(w.window().sw.active) << "the countdown stopped after " << tick - 1 << " ticks";
         w.form().swtimer_Timer();
-        if (w.harness().sound.plays != 0)
-            QFAIL(qPrintable(QStringLiteral("the alarm sounded after %1 ticks at %2").arg(tick).arg(shown(w))));
+        ASSERT_EQ(w.harness().sound.plays, 0) << "the alarm sounded after " << tick << " ticks at " << shown(w);
         if (tick % 3600 == 0) {
-            const QString want = clockOf(start - tick);
-            if (shown(w) != want || barsOf(w) != want ||
-                w.form().windowTitle() != QStringLiteral("Lumiroka - ") + want)
-                QFAIL(qPrintable(QStringLiteral("after %1 ticks: digits %2, bars %3, caption \"%4\"; expected %5")
-                                     .arg(tick)
-                                     .arg(shown(w), barsOf(w), w.form().windowTitle(), want)));
+            const std::string want = clockOf(start - tick);
+            ASSERT_EQ(shown(w), want) << "after " << tick << " ticks";
+            ASSERT_EQ(barsOf(w), want) << "after " << tick << " ticks";
+            ASSERT_EQ(w.window().caption, "Lumiroka - " + want) << "after " << tick << " ticks";
         }
     }
-    QCOMPARE(shown(w), QStringLiteral("00:00:01"));
-    QVERIFY(!w.form().soundtimer()->isActive());
+    EXPECT_EQ(shown(w), "00:00:01");
+    EXPECT_FALSE(w.window().sound.active);
 
     w.form().swtimer_Timer(); // the last step down rings
-    QCOMPARE(shown(w), QStringLiteral("00:00:00"));
-    QCOMPARE(w.form().windowTitle(), QStringLiteral("Lumiroka - 00:00:00"));
-    QCOMPARE(w.harness().sound.plays, 1);
-    QVERIFY(w.form().soundtimer()->isActive());
-    QVERIFY(w.form().swtimer()->isActive());
-    QCOMPARE(w.observe().remark, QString::fromUtf8(remarkText(2, Remark::Alarm)));
-    QCOMPARE(w.visiblePose(), kPoseAlarm);
+    EXPECT_EQ(shown(w), "00:00:00");
+    EXPECT_EQ(w.window().caption, "Lumiroka - 00:00:00");
+    EXPECT_EQ(w.harness().sound.plays, 1);
+    EXPECT_TRUE(w.window().sound.active);
+    EXPECT_TRUE(w.window().sw.active);
+    EXPECT_EQ(w.observe().remark, remarkText(2, Remark::Alarm));
+    EXPECT_EQ(w.visiblePose(), kPoseAlarm);
 
     w.form().swtimer_Timer(); // and the overrun is counted upwards
-    QCOMPARE(shown(w), QStringLiteral("00:00:01"));
-    QCOMPARE(w.harness().sound.plays, 1);
+    EXPECT_EQ(shown(w), "00:00:01");
+    EXPECT_EQ(w.harness().sound.plays, 1);
 }
-
-QTEST_MAIN(TestModelSoak)
-#include "test_model_soak.moc"

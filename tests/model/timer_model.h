@@ -21,10 +21,10 @@ inline constexpr int kMinSecMax = 59;
 
 // Pose slots the visible picture can show; kOwnPose is the picture it loaded for itself.
 inline constexpr int kOwnPose = 0;
-inline constexpr int kPoseStopped = 3;    // after STOP, and a click while stopped
+inline constexpr int kPoseStopped = 3;     // after STOP, and a click while stopped
 inline constexpr int kPoseRunningRest = 4; // the end of a click while running
-inline constexpr int kPoseStarted = 6;    // after START
-inline constexpr int kPoseAlarm = 7;      // time-up, and during a click while running
+inline constexpr int kPoseStarted = 6;     // after START
+inline constexpr int kPoseAlarm = 7;       // time-up, and during a click while running
 
 enum class Remark
 {
@@ -122,7 +122,10 @@ enum class Field
     Second,
 };
 
-inline int fieldMax(Field f) { return f == Field::Hour ? kHourMax : kMinSecMax; }
+inline int fieldMax(Field f)
+{
+    return f == Field::Hour ? kHourMax : kMinSecMax;
+}
 
 struct State
 {
@@ -130,8 +133,8 @@ struct State
     int countmode = 0; // 0 up, 1 down
     bool uppaused = false;
     bool downstarted = false;
-    bool ticking = false;   // the one-second tick
-    bool repeating = false; // the alarm repetition
+    bool ticking = false;              // the one-second tick
+    bool repeating = false;            // the alarm repetition
     std::optional<Clock3> captionTime; // empty: the plain product name
     Remark remark = Remark::None;
     int pose = kOwnPose;
@@ -141,9 +144,9 @@ struct State
 // Things worth knowing that the random driver reached them.
 struct Milestones
 {
-    long alarms = 0;        // countdowns that ran out
-    long limitStops = 0;    // count-ups that stopped themselves at the hour limit
-    long zeroWraps = 0;     // countdowns already at 00:00:00 that went on at 00:59:59
+    long alarms = 0;              // countdowns that ran out
+    long limitStops = 0;          // count-ups that stopped themselves at the hour limit
+    long zeroWraps = 0;           // countdowns already at 00:00:00 that went on at 00:59:59
     long repeatsWhileStopped = 0; // alarm repeats with the tick off
     long startsWhileRinging = 0;  // START with the alarm repeating
     long resetsWhileRinging = 0;  // RESET (stopped) with the alarm repeating
@@ -238,18 +241,29 @@ public:
     // caller passes how many alarm repeats were delivered during it.
     void clickCharacter(int repeatsDuringWait = 0)
     {
-        if (!m_state.ticking) {
-            m_state.pose = kPoseStopped;
+        if (!clickBegin())
             return;
-        }
-        ++m_milestones.runningClicks;
-        m_state.pose = kPoseAlarm;
         for (int i = 0; i < repeatsDuringWait; ++i) {
             repeatAlarm();
             ++m_milestones.repeatsDuringClicks;
         }
-        m_state.pose = kPoseRunningRest;
+        clickEnd();
     }
+
+    // The same click in two halves, for a driver that delivers any events inside the
+    // wait: returns whether the click waits (the timer runs); a waiting click ends with
+    // clickEnd() once the events of its wait have been applied.
+    bool clickBegin()
+    {
+        if (!m_state.ticking) {
+            m_state.pose = kPoseStopped;
+            return false;
+        }
+        ++m_milestones.runningClicks;
+        m_state.pose = kPoseAlarm;
+        return true;
+    }
+    void clickEnd() { m_state.pose = kPoseRunningRest; }
 
 private:
     void stepUp()

@@ -1,5 +1,5 @@
-// The Qt side of the desktop services, on real files: the chime, the settings file and
-// the data lookup, including damaged and unwritable files.
+// The Qt side of the desktop services, on real files: the chime, the settings file, the
+// pictures and the tick timer, including damaged and unwritable files.
 
 #include <QFile>
 #include <QFontDatabase>
@@ -10,11 +10,14 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include "fakes.h"
+#include "chara/poses.h"
+#include "harness.h"
 #include "platform/fontwarmup.h"
 #include "platform/qtalarmsound.h"
 #include "platform/qtsettingsstore.h"
+#include "platform/ticktimer.h"
 #include "settings/settings.h"
+#include "ui/picturebox.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;
@@ -41,19 +44,21 @@ private slots:
     void chimeLoadsAndPlaysWithoutTheBell();
     void missingOrBrokenChimeRingsTheBell();
     void soundBackEndLoadsOnFirstUseOrFallsBack();
-    void assetsAreFoundBesideTheProgramFirst();
+    void realStoreKeepsDecimalTextInItsIniFile();
     void damagedSettingsFilesGiveDefaults_data();
     void damagedSettingsFilesGiveDefaults();
     void unwritableStoreKeepsTheEarlierFile();
     void fullDiskKeepsTheEarlierFile();
-    void hugeDeclaredPictureIsRefused();
+    void picturesLoadAsDistinctObjectsWithTheFilesPixels();
+    void truncatedOrHugePicturesAreRefused();
+    void tickTimerKeepsToTheSecondGrid();
     void fontWarmupCanBeWaitedForOrNot();
 };
 
 void TestPlatform::chimeLoadsAndPlaysWithoutTheBell()
 {
     int bells = 0;
-    QtAlarmSound sound(sourceAssets() + "/justtime.wav", [&] { ++bells; });
+    QtAlarmSound sound(qtAssets() + "/justtime.wav", [&] { ++bells; });
     QVERIFY(!sound.effect()); // nothing is loaded until needed
     sound.prepare();
     QVERIFY(sound.effect());
@@ -88,7 +93,7 @@ void TestPlatform::missingOrBrokenChimeRingsTheBell()
 
     // A good file put in place afterwards is picked up by the fresh attempt.
     QFile::remove(path);
-    QVERIFY(QFile::copy(sourceAssets() + "/justtime.wav", path));
+    QVERIFY(QFile::copy(qtAssets() + "/justtime.wav", path));
     broken.play();
     QTRY_VERIFY(broken.effect() && broken.effect()->status() == QSoundEffect::Ready);
     QCOMPARE(brokenBells, 2);
@@ -97,15 +102,14 @@ void TestPlatform::missingOrBrokenChimeRingsTheBell()
 void TestPlatform::soundBackEndLoadsOnFirstUseOrFallsBack()
 {
     int bells = 0;
-    LazyAlarmSound sound(sourceAssets() + "/justtime.wav", {"/nonexistent", LUMIROKA_SOUND_PLUGIN_DIR},
-                         [&] { ++bells; });
+    LazyAlarmSound sound(qtAssets() + "/justtime.wav", {"/nonexistent", LUMIROKA_SOUND_PLUGIN_DIR}, [&] { ++bells; });
     QVERIFY(!sound.loaded());
     sound.prepare();
     QVERIFY(sound.loaded());
     sound.play();
     QCOMPARE(bells, 0);
 
-    LazyAlarmSound without(sourceAssets() + "/justtime.wav", {"/nonexistent"}, [&] { ++bells; });
+    LazyAlarmSound without(qtAssets() + "/justtime.wav", {"/nonexistent"}, [&] { ++bells; });
     without.prepare();
     without.play();
     without.play();
@@ -113,18 +117,21 @@ void TestPlatform::soundBackEndLoadsOnFirstUseOrFallsBack()
     QCOMPARE(bells, 2);
 }
 
-void TestPlatform::assetsAreFoundBesideTheProgramFirst()
+void TestPlatform::realStoreKeepsDecimalTextInItsIniFile()
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("bin/gif/piro0.gif"), "beside");
-    writeFile(dir.filePath("share/lumiroka/gif/piro0.gif"), "installed");
-    writeFile(dir.filePath("share/lumiroka/justtime.wav"), "installed");
-    const AssetDirs assets({dir.filePath("bin"), dir.filePath("bin/../share/lumiroka")});
-    QCOMPARE(readFile(assets.find("gif/piro0.gif")), QByteArray("beside"));
-    QCOMPARE(readFile(assets.find("justtime.wav")), QByteArray("installed"));
-    QCOMPARE(assets.find("gif/zu0.gif"), QString());
-    QDir().mkpath(dir.filePath("bin/gif/zu0.gif")); // a folder is not a picture
-    QCOMPARE(assets.find("gif/zu0.gif"), QString());
+    const QString path = dir.filePath("Lumiroka/Lumiroka.conf");
+    {
+        QtSettingsStore real(path);
+        QCOMPARE(real.read("setting", "charano", "0"), "0");
+        QVERIFY(!QFile::exists(path)); // reading writes nothing
+        QCOMPARE(writeSettings(real, SettingsValues{2, 0, 1}), "");
+    }
+    QSettings ini(path, QSettings::IniFormat);
+    QCOMPARE(ini.value("setting/charano").toString(), QStringLiteral("2"));
+    QCOMPARE(ini.value("setting/check2value").toString(), QStringLiteral("1"));
+    QtSettingsStore again(path);
+    QCOMPARE(readSettings(again).values, (SettingsValues{2, 0, 1}));
 }
 
 void TestPlatform::damagedSettingsFilesGiveDefaults_data()
@@ -221,8 +228,44 @@ void TestPlatform::fullDiskKeepsTheEarlierFile()
     QCOMPARE(after, before);
 }
 
-void TestPlatform::hugeDeclaredPictureIsRefused()
+void TestPlatform::picturesLoadAsDistinctObjectsWithTheFilesPixels()
 {
+    for (int charano = 0; charano < 3; ++charano) {
+        for (const std::string &file : poseFiles(charano)) {
+            const QString path = qtAssets() + "/gif/" + QString::fromStdString(file);
+            QString error;
+            const auto picture = loadPicture(path, &error);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            const QImage expected(path);
+            QVERIFY(!expected.isNull());
+            QCOMPARE(picture->pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     expected.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        }
+    }
+    // Two loads of one file are two pictures, not one cached pixmap handed out twice.
+    const QString rest = qtAssets() + "/gif/piro0.gif";
+    const auto first = loadPicture(rest);
+    const auto second = loadPicture(rest);
+    QVERIFY(first != second);
+    QVERIFY(first->pixmap.cacheKey() != second->pixmap.cacheKey());
+    // An empty path is an empty picture, and no error.
+    QString error;
+    QVERIFY(loadPicture(QString(), &error)->pixmap.isNull());
+    QVERIFY(error.isEmpty());
+}
+
+void TestPlatform::truncatedOrHugePicturesAreRefused()
+{
+    QTemporaryDir dir;
+    {
+        QFile full(qtAssets() + "/gif/piro1a.gif");
+        QVERIFY(full.open(QIODevice::ReadOnly));
+        writeFile(dir.filePath("cut.gif"), full.read(20)); // a truncated header
+    }
+    QString error;
+    QVERIFY(loadPicture(dir.filePath("cut.gif"), &error)->pixmap.isNull());
+    QVERIFY(!error.isEmpty());
+
     // A GIF whose header claims 10000 x 10000 pixels.
     QByteArray gif("GIF89a");
     auto le16 = [&](int v) {
@@ -239,12 +282,34 @@ void TestPlatform::hugeDeclaredPictureIsRefused()
     le16(10000);
     gif.append('\0');
     gif.append("\x02\x02\x44\x01\x00\x3b", 6);
-    QTemporaryDir dir;
     writeFile(dir.filePath("huge.gif"), gif);
-    QString error;
-    const Picture picture = loadPicture(dir.filePath("huge.gif"), &error);
-    QVERIFY(picture && picture->isNull());
+    error.clear();
+    const auto picture = loadPicture(dir.filePath("huge.gif"), &error);
+    QVERIFY(picture && picture->pixmap.isNull());
     QVERIFY2(error.contains("too large"), qPrintable(error));
+}
+
+void TestPlatform::tickTimerKeepsToTheSecondGrid()
+{
+    // Drive the real tick timer with a hand-moved clock: the ticks follow the clock, a
+    // stall delivers every missed second, and stop() ends the delivery mid-way.
+    ManualClock clock;
+    TickTimer timer(clock);
+    timer.setInterval(1000);
+    int ticks = 0;
+    connect(&timer, &TickTimer::timeout, [&] {
+        if (++ticks == 5)
+            timer.stop();
+    });
+    timer.start();
+    clock.t += std::chrono::milliseconds(999);
+    QTest::qWait(20);
+    QCOMPARE(ticks, 0);
+    clock.t += std::chrono::hours(1); // a suspended machine wakes up
+    QTRY_COMPARE_WITH_TIMEOUT(ticks, 5, 3000);
+    QVERIFY(!timer.isActive());
+    QTest::qWait(50);
+    QCOMPARE(ticks, 5);
 }
 
 void TestPlatform::fontWarmupCanBeWaitedForOrNot()

@@ -1,0 +1,322 @@
+#include "forms/mainform.h"
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#include "core/lines.h"
+#include "core/product.h"
+#include "forms/layout.h"
+
+namespace lumiroka {
+
+mainform::mainform(FrontEnd frontEnd)
+    : m_fe(std::move(frontEnd)), m_window(m_fe.window), m_optionform(*this, m_fe.dialog), m_menuform(*this)
+{
+    m_window.swtimer().setInterval(layout::kSwtimerMs);
+    m_window.soundtimer().setInterval(layout::kSoundtimerMs);
+    // The animation runs from the window's creation and is never switched off.
+    m_window.charatimer1().setInterval(layout::kCharatimer1Ms);
+    m_window.charatimer1().start();
+}
+
+// ---------------------------------------------------------------- start-up and window
+
+void mainform::Form_Load()
+{
+    m_optionform.loadsetting();
+    setchara();
+    m_window.setShown(true);
+}
+
+void mainform::readSettings()
+{
+    const LoadedSettings loaded = lumiroka::readSettings(m_fe.store);
+    m_settings = loaded.values;
+    if (loaded.problems.empty()) {
+        m_lastSettingsWarning.clear();
+        return;
+    }
+    // Said once, not at every opening of the dialog, while the same values stay bad.
+    const std::string message = describeProblems(loaded.problems, m_fe.store.location());
+    if (message != m_lastSettingsWarning) {
+        m_lastSettingsWarning = message;
+        m_window.warn(message);
+    }
+}
+
+void mainform::Command1_Click()
+{
+    m_optionform.loadsetting();
+    m_optionform.show();
+}
+
+void mainform::endbutton_Click()
+{
+    Form_Unload();
+}
+
+void mainform::Form_Unload()
+{
+    // A click's wait in progress stops waiting; nothing is written.
+    m_ending = true;
+    m_window.endProgram();
+}
+
+void mainform::Form_Resize()
+{
+    if (m_settings.check2value != 1 || !m_window.minimized() || !m_window.shown())
+        return;
+    // Without a notification area the window would vanish with no way back; it then
+    // stays minimized in the taskbar. Asked each time, since a tray can appear later.
+    if (!m_fe.tray.isAvailable())
+        return;
+    tuskicon1();
+    m_window.setShown(false);
+}
+
+void mainform::Form_MouseMove(int, int, float x, float)
+{
+    // The icon's button releases; the presses, double clicks, hovering and ordinary
+    // movement over the client area (x 0..221) do nothing.
+    constexpr float kLeftButtonUp = 514;
+    constexpr float kRightButtonUp = 517;
+    if (x == kLeftButtonUp || x == kRightButtonUp)
+        m_window.popupMenu();
+}
+
+void mainform::restoreFromTray()
+{
+    tuskicon2();
+    m_window.setMinimized(false);
+    m_window.setShown(true);
+}
+
+void mainform::trayLost()
+{
+    if (!m_window.shown())
+        restoreFromTray();
+}
+
+// ---------------------------------------------------------------- notification area
+
+void mainform::tuskicon1()
+{
+    m_fe.tray.add(kProductName);
+}
+
+void mainform::tuskicon2()
+{
+    m_fe.tray.remove();
+}
+
+void mainform::tuskicon3()
+{
+    m_fe.tray.setToolTip(timedTitle(m_time.hourcount, m_time.mincount, m_time.seccount));
+}
+
+// ---------------------------------------------------------------- time counter
+
+void mainform::setTimedCaption()
+{
+    m_window.setCaption(timedTitle(m_time.hourcount, m_time.mincount, m_time.seccount));
+}
+
+void mainform::swtimer_Timer()
+{
+    if (m_time.countmode == 0)
+        countup();
+    else if (m_time.countmode == 1)
+        countdown();
+    setTimedCaption();
+    if (isMinimizedOrHidden() && m_settings.check2value == 1)
+        tuskicon3();
+}
+
+void mainform::countup()
+{
+    if (m_time.countup())
+        m_window.swtimer().stop(); // the count stops by itself at its limit
+    showtime();
+}
+
+void mainform::countdown()
+{
+    m_time.countdown([this] { timeup(); });
+    showtime();
+}
+
+void mainform::showtime()
+{
+    m_window.setBar(TimeField::Hour, m_time.hourcount);
+    m_window.setBar(TimeField::Minute, m_time.mincount);
+    m_window.setBar(TimeField::Second, m_time.seccount);
+    m_window.setBox(TimeField::Hour, twoDigits(m_time.hourcount));
+    m_window.setBox(TimeField::Minute, twoDigits(m_time.mincount));
+    m_window.setBox(TimeField::Second, twoDigits(m_time.seccount));
+}
+
+void mainform::hourbar_Change()
+{
+    const int value = m_window.bar(TimeField::Hour);
+    m_time.hourcount = static_cast<std::int16_t>(value);
+    m_window.setBox(TimeField::Hour, twoDigits(value));
+}
+
+void mainform::minbar_Change()
+{
+    const int value = m_window.bar(TimeField::Minute);
+    m_time.mincount = static_cast<std::int16_t>(value);
+    m_window.setBox(TimeField::Minute, twoDigits(value));
+}
+
+void mainform::secbar_Change()
+{
+    const int value = m_window.bar(TimeField::Second);
+    m_time.seccount = static_cast<std::int16_t>(value);
+    m_window.setBox(TimeField::Second, twoDigits(value));
+}
+
+// ---------------------------------------------------------------- run control and alarm
+
+void mainform::ssbutton_Click()
+{
+    if (m_window.swtimer().isActive()) {
+        m_window.swtimer().stop();
+        const bool sounding = m_window.soundtimer().isActive();
+        if (sounding) {
+            m_window.soundtimer().stop(); // the sound already playing runs to its end
+            m_window.withdrawAttention();
+        }
+        m_run.stop(m_time, sounding);
+        takeSlot(slot::StoppedLong);
+        m_window.setMessbox({});
+        return;
+    }
+    if (m_settings.check1value == 1)
+        m_window.setMinimized(true);
+    const StartRemark remark = m_run.start(m_time);
+    m_window.swtimer().start();
+    takeSlot(slot::RunningLong);
+    m_window.setMessbox(remark == StartRemark::Resume ? resumeLine(m_settings.charano) : startLine(m_settings.charano));
+    if (m_time.countmode == 1)
+        m_fe.sound.prepare();
+}
+
+void mainform::resetbutton_Click()
+{
+    if (m_window.swtimer().isActive())
+        return;
+    m_window.setMessbox({});
+    m_run.reset(m_time);
+    m_window.setCaption(kProductName);
+    showtime();
+}
+
+void mainform::timeup()
+{
+    if (isMinimizedOrHidden()) {
+        if (m_settings.check2value == 1)
+            tuskicon2();
+        m_window.setMinimized(false);
+        m_window.setShown(true);
+    }
+    m_fe.sound.play();
+    m_window.soundtimer().start();
+    const std::string line = alarmLine(m_settings.charano);
+    m_window.setMessbox(line);
+    takeSlot(slot::Alarm);
+    m_window.raiseToFront(line);
+}
+
+void mainform::soundtimer_Timer()
+{
+    m_fe.sound.play();
+}
+
+// ---------------------------------------------------------------- character
+
+void mainform::takeSlot(int index)
+{
+    m_picbox[slot::Visible] = m_picbox.at(static_cast<std::size_t>(index));
+    m_window.showPicture(m_picbox[slot::Visible]);
+}
+
+void mainform::setchara()
+{
+    const auto files = poseFiles(m_settings.charano);
+    std::vector<std::string> failures;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        // Each slot gets a load of its own, so slots 0 and 1 hold equal but distinct pictures.
+        std::string error;
+        std::string failure;
+        if (files[i].empty()) {
+            m_picbox[i] = m_window.loadPicture({}, error);
+        } else if (const std::string path = m_fe.assets.find("gif/" + files[i]); path.empty()) {
+            failure = "gif/" + files[i] + ": not found";
+            m_picbox[i] = m_window.loadPicture({}, error);
+        } else {
+            m_picbox[i] = m_window.loadPicture(path, error);
+            if (!error.empty())
+                failure = path + ": " + error;
+        }
+        if (!failure.empty() && std::find(failures.begin(), failures.end(), failure) == failures.end())
+            failures.push_back(failure);
+        if (i == slot::Visible)
+            m_window.showPicture(m_picbox[i]); // the visible character changes first
+    }
+    m_window.setMessbox({});
+    if (failures.empty())
+        return;
+    std::string message = "Some pictures of the character could not be loaded and are left blank:\n";
+    for (const std::string &failure : failures)
+        message += "\n" + failure;
+    message += "\n\nLooked in:";
+    for (const std::string &dir : m_fe.assets.dirs())
+        message += "\n" + dir;
+    message += "\n\nThe timer works as usual.";
+    m_window.warn(message);
+}
+
+void mainform::charatimer1_Timer()
+{
+    const AnimationStep step = m_animator.tick(isFrozen(), isRunning(), m_fe.random);
+    if (step.showSlot)
+        takeSlot(*step.showSlot);
+    if (step.intervalMs)
+        m_window.charatimer1().setInterval(*step.intervalMs);
+    if (step.talk)
+        charatalk();
+}
+
+void mainform::charatalk()
+{
+    m_window.setMessbox(CharaAnimator::charatalk(m_settings.charano, isRunning(), m_fe.random));
+}
+
+void mainform::picbox_Click(int)
+{
+    if (!isRunning()) {
+        takeSlot(slot::StoppedLong);
+        return;
+    }
+    takeSlot(slot::Alarm);
+    clickWait();
+    takeSlot(slot::RunningRest); // whatever happened during the wait
+}
+
+void mainform::clickWait()
+{
+    // Counted passes that keep every timer and button served; nested handlers, a second
+    // click among them, run inside it.
+    const auto begin = std::chrono::steady_clock::now();
+    for (int pass = 0; pass < kClickWaitPasses; ++pass) {
+        m_window.processEvents();
+        if (m_ending)
+            return;
+        if (m_clickPause.count() > 0)
+            std::this_thread::sleep_until(begin + m_clickPause * (pass + 1));
+    }
+}
+
+} // namespace lumiroka

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <string>
+
+#include "chara/animator.h"
+#include "chara/poses.h"
+#include "chara/randomsource.h"
+#include "core/runcontrol.h"
+#include "core/timecounter.h"
+#include "forms/assetdirs.h"
+#include "forms/frontend.h"
+#include "forms/menuform.h"
+#include "forms/optionform.h"
+#include "settings/settings.h"
+
+namespace lumiroka {
+
+// Everything the forms reach the desktop through, provided by the front end.
+struct FrontEnd
+{
+    MainWindow &window;
+    OptionsDialog &dialog;
+    TrayIcon &tray;
+    AlarmSound &sound;
+    SettingsStore &store;
+    RandomSource &random;
+    AssetDirs assets;
+};
+
+// The timer window's behaviour: every handler of its controls and timers, under the name
+// of its control and event, and the shared state they work on. The front end calls the
+// handlers when the events happen; the handlers decide, then update the window through
+// `MainWindow`.
+//
+// Built in two steps: the front end makes its window, then this form, then routes each
+// control's events to the handlers here, then calls Form_Load and runs its event loop.
+class mainform
+{
+public:
+    explicit mainform(FrontEnd frontEnd);
+    mainform(const mainform &) = delete;
+    mainform &operator=(const mainform &) = delete;
+
+    // Start-up: the stored settings, the character, then the window is shown.
+    void Form_Load();
+    // Any change of the window state; moves a minimized window to the notification area.
+    void Form_Resize();
+    // The close box, END, the system menu: the program ends at once.
+    void Form_Unload();
+    // Mouse movement over the window, and the notification area's icon reporting its
+    // button events with the event code as `x` (514 left, 517 right button released).
+    void Form_MouseMove(int button, int shift, float x, float y);
+
+    // Time counter
+    void swtimer_Timer();
+    void countup();
+    void countdown();
+    void showtime();
+    void hourbar_Change();
+    void minbar_Change();
+    void secbar_Change();
+
+    // Run control and alarm
+    void ssbutton_Click();
+    void resetbutton_Click();
+    void timeup();
+    void soundtimer_Timer();
+
+    // Character
+    void setchara();
+    void charatimer1_Timer();
+    void charatalk();
+    void picbox_Click(int index);
+
+    // Buttons of the window itself
+    void Command1_Click(); // OPTION
+    void endbutton_Click();
+
+    // Notification area: add the icon, remove it, show the time in its tooltip.
+    void tuskicon1();
+    void tuskicon2();
+    void tuskicon3();
+    // The notification area went away; a window hidden in it comes back.
+    void trayLost();
+    // Back from the notification area (or the taskbar), in normal state, on screen.
+    void restoreFromTray();
+
+    // Store -> shared settings; values that cannot be used take their defaults and the
+    // user is told once while they stay the same.
+    void readSettings();
+
+    optionform &optionformObject() { return m_optionform; }
+    menuform &menuformObject() { return m_menuform; }
+
+    // Shared state.
+    TimeCounter &time() { return m_time; }
+    RunControl &run() { return m_run; }
+    SettingsValues &settings() { return m_settings; }
+    CharaAnimator &animator() { return m_animator; }
+    const FrontEnd &frontEnd() const { return m_fe; }
+
+    // The picture slots: 0 is on screen, 1..7 hold the current character's poses.
+    const PictureRef &picbox(int index) const { return m_picbox.at(static_cast<std::size_t>(index)); }
+    // Slot 0 shows the very picture another slot holds.
+    void takeSlot(int index);
+    // Slot 0 shows the alarm picture itself: the idle animation stands still.
+    bool isFrozen() const { return m_picbox[slot::Visible] == m_picbox[slot::Alarm]; }
+    bool isRunning() const { return m_fe.window.swtimer().isActive(); }
+    // A window hidden in the notification area counts as minimized even where the window
+    // system already reports the withdrawn window as restored.
+    bool isMinimizedOrHidden() const { return m_fe.window.minimized() || !m_fe.window.shown(); }
+
+    // The wait of a click on the running character: this many passes over the pending
+    // events, each paced to `pause` after the previous one so that the reaction lasts
+    // about a second on any machine without spinning. Tests set the pause to zero.
+    static constexpr int kClickWaitPasses = 2001;
+    void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
+
+private:
+    void setTimedCaption();
+    void clickWait();
+
+    FrontEnd m_fe;
+    MainWindow &m_window;
+    TimeCounter m_time;
+    RunControl m_run;
+    SettingsValues m_settings;
+    CharaAnimator m_animator;
+    std::array<PictureRef, slot::Count> m_picbox{};
+    optionform m_optionform;
+    menuform m_menuform;
+    std::string m_lastSettingsWarning;
+    std::chrono::microseconds m_clickPause{500};
+    bool m_ending = false;
+};
+
+} // namespace lumiroka

@@ -1,0 +1,73 @@
+# The Qt front end: the desktop behind small classes (src/platform) and the windows in Qt
+# Widgets (src/ui), over the forms.
+add_library(lumiroka_platform STATIC
+    platform/appdirs.cpp platform/boottimeclock.cpp platform/fontwarmup.cpp platform/notifier.cpp platform/qtsettingsstore.cpp
+    platform/sound.cpp platform/ticktimer.cpp platform/tray.cpp platform/windowraise.cpp)
+target_link_libraries(lumiroka_platform PUBLIC lumiroka_forms Qt6::Widgets)
+# Fonts on Linux and the BSDs come from fontconfig, which the start-up reads ahead of time.
+if(UNIX AND NOT APPLE)
+    find_package(Fontconfig REQUIRED)
+    target_link_libraries(lumiroka_platform PRIVATE Fontconfig::Fontconfig)
+    target_compile_definitions(lumiroka_platform PRIVATE LUMIROKA_HAVE_FONTCONFIG)
+endif()
+
+# The sound back end lives in a plugin so that Qt Multimedia and the audio libraries load
+# when the first countdown starts, not with the program.
+add_library(lumiroka_sound_impl STATIC platform/qtalarmsound.cpp)
+target_include_directories(lumiroka_sound_impl PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(lumiroka_sound_impl PUBLIC lumiroka_forms Qt6::Widgets Qt6::Multimedia)
+add_library(lumiroka_sound MODULE platform/soundplugin.cpp)
+target_link_libraries(lumiroka_sound PRIVATE lumiroka_sound_impl)
+set_target_properties(lumiroka_sound PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+
+add_library(lumiroka_ui STATIC ui/mainwindow.cpp ui/optionsdialog.cpp ui/picturebox.cpp ui/traymenu.cpp)
+target_link_libraries(lumiroka_ui PUBLIC lumiroka_platform lumiroka_forms Qt6::Widgets)
+qt_add_resources(lumiroka_ui "icons"
+    PREFIX "/icons"
+    BASE "${PROJECT_SOURCE_DIR}/assets/icons"
+    FILES
+        ${PROJECT_SOURCE_DIR}/assets/icons/lumiroka-16.png
+        ${PROJECT_SOURCE_DIR}/assets/icons/lumiroka-32.png
+        ${PROJECT_SOURCE_DIR}/assets/icons/lumiroka-48.png)
+
+qt_add_executable(lumiroka WIN32 app/main.cpp)
+target_link_libraries(lumiroka PRIVATE lumiroka_ui)
+set_target_properties(lumiroka PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+# The program finds its pictures and sound beside itself, so it runs from the build tree.
+set(LUMIROKA_GIFS
+    piro0 piro0a piro0b piro1 piro1a piro1b piro2
+    zu0 zu0a zu0b zu1 zu1a zu1b zu2
+    tavrick0 tavrick0a tavrick0b tavrick1 tavrick1a tavrick1b tavrick2)
+set(staged)
+foreach(name IN LISTS LUMIROKA_GIFS)
+    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/gif/${name}.gif
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/gif/${name}.gif
+                ${PROJECT_BINARY_DIR}/gif/${name}.gif
+        DEPENDS ${PROJECT_SOURCE_DIR}/assets/gif/${name}.gif)
+    list(APPEND staged ${PROJECT_BINARY_DIR}/gif/${name}.gif)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/gif/${name}.gif DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiroka/gif)
+endforeach()
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/justtime.wav
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/justtime.wav
+            ${PROJECT_BINARY_DIR}/justtime.wav
+    DEPENDS ${PROJECT_SOURCE_DIR}/assets/justtime.wav)
+list(APPEND staged ${PROJECT_BINARY_DIR}/justtime.wav)
+add_custom_target(lumiroka_assets ALL DEPENDS ${staged})
+add_dependencies(lumiroka lumiroka_assets lumiroka_sound)
+
+install(TARGETS lumiroka RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS lumiroka_sound LIBRARY DESTINATION lib/lumiroka)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/justtime.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiroka)
+
+# Desktop integration: launcher entry, software-centre metadata and the themed icon.
+install(FILES ${PROJECT_SOURCE_DIR}/assets/desktop/org.lumiroka.Lumiroka.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/desktop/org.lumiroka.Lumiroka.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 16 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/lumiroka-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME org.lumiroka.Lumiroka.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/lumiroka.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME org.lumiroka.Lumiroka.svg)

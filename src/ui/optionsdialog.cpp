@@ -1,0 +1,197 @@
+#include "ui/optionsdialog.h"
+
+#include <algorithm>
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include "forms/layout.h"
+#include "forms/optionform.h"
+#include "ui/geometry.h"
+
+namespace lumiroka {
+
+namespace {
+QString qs(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+std::size_t at(OptionCheck box)
+{
+    return box == OptionCheck::check1 ? 0 : 1;
+}
+} // namespace
+
+int OptionCheckBox::value() const
+{
+    switch (checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void OptionCheckBox::setValue(int value)
+{
+    setTristate(value == 2);
+    setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void OptionCheckBox::nextCheckState()
+{
+    // A click only ever ticks or clears; a shaded box becomes ticked.
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    setTristate(false);
+}
+
+QtOptionsDialog::~QtOptionsDialog()
+{
+    delete m_dialog.data();
+}
+
+void QtOptionsDialog::build()
+{
+    auto *dialog =
+        new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_dialog = dialog;
+    dialog->setObjectName(QStringLiteral("optionform"));
+    dialog->setWindowTitle(qs(layout::kOptionCaption));
+    dialog->setFixedSize(twips(layout::kOptionWidth), twips(layout::kOptionHeight));
+    dialog->setWindowIcon(m_main->windowIcon());
+    // The layout was drawn for a proportional Japanese UI face; with a fixed-pitch fallback
+    // "タヴリック" no longer fits its button. Prefer proportional faces for the kana.
+    QFont uiFont = dialog->font();
+    uiFont.setFamilies({uiFont.family(), QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
+                        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+    dialog->setFont(uiFont);
+
+    auto *frame = new QGroupBox(qs(layout::Frame1.caption), dialog);
+    frame->setObjectName(qs(layout::Frame1.name));
+    frame->setGeometry(twipsRect(layout::Frame1.box));
+    auto *group = new QButtonGroup(dialog);
+    for (std::size_t i = 0; i < m_option1.size(); ++i) {
+        auto *option = new QRadioButton(qs(layout::option1[i].caption), frame);
+        option->setObjectName(qs(layout::option1[i].name));
+        option->setGeometry(twipsRect(layout::option1[i].box));
+        group->addButton(option, static_cast<int>(i));
+        m_option1[i] = option;
+    }
+    auto button = [dialog](const layout::Control &control) {
+        auto *b = new QPushButton(qs(control.caption), dialog);
+        b->setObjectName(qs(control.name));
+        b->setGeometry(twipsRect(control.box));
+        b->setAutoDefault(false);
+        return b;
+    };
+    QPushButton *ok = button(layout::optionOk);
+    QPushButton *version = button(layout::optionVersion);
+    for (std::size_t i = 0; i < m_checks.size(); ++i) {
+        const layout::Control &control = i == 0 ? layout::check1 : layout::check2;
+        auto *box = new OptionCheckBox(qs(control.caption), dialog);
+        box->setObjectName(qs(control.name));
+        box->setGeometry(twipsRect(control.box));
+        m_checks[i] = box;
+    }
+
+    // Where a caption is a little wider than its designed box in this face, let the box
+    // grow into the free space beside it rather than cut the caption.
+    auto fit = [](QWidget *control, int right) {
+        const int wanted = std::min(control->sizeHint().width(), right - control->x());
+        if (wanted > control->width())
+            control->resize(wanted, control->height());
+    };
+    for (QRadioButton *option : m_option1)
+        fit(option, frame->width() - 2);
+    for (OptionCheckBox *box : m_checks)
+        fit(box, dialog->width());
+
+    QWidget::setTabOrder(m_option1[0], ok);
+    QWidget::setTabOrder(ok, version);
+    QWidget::setTabOrder(version, m_checks[0]);
+    QWidget::setTabOrder(m_checks[0], m_checks[1]);
+
+    if (m_selected >= 0 && m_selected < static_cast<int>(m_option1.size()))
+        m_option1[static_cast<std::size_t>(m_selected)]->setChecked(true);
+    for (std::size_t i = 0; i < m_checks.size(); ++i)
+        m_checks[i]->setValue(m_checkValues[i]);
+
+    QObject::connect(ok, &QPushButton::clicked, dialog, [this] {
+        if (m_form)
+            m_form->Command1_Click();
+    });
+    QObject::connect(version, &QPushButton::clicked, dialog, [this] {
+        if (m_form)
+            m_form->Command2_Click();
+    });
+}
+
+bool QtOptionsDialog::option(int index) const
+{
+    if (m_dialog)
+        return m_option1.at(static_cast<std::size_t>(index))->isChecked();
+    return m_selected == index;
+}
+
+void QtOptionsDialog::selectOption(int index)
+{
+    m_selected = index;
+    if (m_dialog)
+        m_option1.at(static_cast<std::size_t>(index))->setChecked(true);
+}
+
+int QtOptionsDialog::check(OptionCheck box) const
+{
+    return m_dialog ? m_checks[at(box)]->value() : m_checkValues[at(box)];
+}
+
+void QtOptionsDialog::setCheck(OptionCheck box, int value)
+{
+    m_checkValues[at(box)] = value;
+    if (m_dialog)
+        m_checks[at(box)]->setValue(value);
+}
+
+void QtOptionsDialog::showModal()
+{
+    if (!m_dialog)
+        build();
+    QPointer<QDialog> dialog = m_dialog;
+    const QScreen *area = m_main->screen() ? m_main->screen() : QGuiApplication::primaryScreen();
+    dialog->move(area->availableGeometry().center() - dialog->rect().center());
+    dialog->exec();
+    // Closed, however: the dialog goes with whatever the user changed, and the next showing
+    // builds it anew from the values set before it.
+    m_dialog = nullptr;
+    if (dialog)
+        dialog->deleteLater();
+}
+
+void QtOptionsDialog::close()
+{
+    if (m_dialog)
+        m_dialog->close();
+}
+
+void QtOptionsDialog::hide()
+{
+    if (m_dialog)
+        m_dialog->hide();
+}
+
+void QtOptionsDialog::messageBox(const std::string &title, const std::string &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                    m_dialog);
+    box.exec();
+}
+
+} // namespace lumiroka

@@ -1,0 +1,294 @@
+// The character: its pose slots, the idle animation, remarks and the click reaction.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "chara/poses.h"
+#include "forms/fakes.h"
+
+using namespace lumiroka;
+using namespace lumiroka::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A copy of the real pictures that a test may damage; removed with the object.
+struct AssetCopy
+{
+    fs::path root;
+    AssetCopy()
+    {
+        root =
+            fs::temp_directory_path() / ("lumiroka-assets-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
+                                         "-" + std::to_string(std::rand()));
+        fs::create_directories(root / "gif");
+        for (const auto &entry : fs::directory_iterator(fs::path(sourceAssets()) / "gif"))
+            fs::copy_file(entry.path(), root / "gif" / entry.path().filename());
+    }
+    ~AssetCopy() { fs::remove_all(root); }
+    void write(const std::string &name, const std::string &bytes) const
+    {
+        std::ofstream(root / "gif" / name, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    std::string dir() const { return root.string(); }
+};
+
+std::string poseFile(const std::string &assets, int charano, int index)
+{
+    return (fs::path(assets) / "gif" / poseFiles(charano)[static_cast<std::size_t>(index)]).string();
+}
+
+} // namespace
+
+class CharacterSlots : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(CharacterSlots, HoldTheirOwnPictures)
+{
+    const int charano = GetParam();
+    Harness h;
+    h.form->settings().charano = static_cast<std::int16_t>(charano);
+    h.form->setchara();
+    EXPECT_TRUE(h.window.warnings.empty());
+    for (int i = 0; i < slot::Count; ++i)
+        EXPECT_EQ(fs::path(pathOf(h.form->picbox(i))), fs::path(poseFile(sourceAssets(), charano, i))) << "slot " << i;
+    // Slot 0 starts from its own load of the rest pose: equal to slot 1, not slot 1 itself.
+    EXPECT_FALSE(h.shows(1));
+    EXPECT_FALSE(h.form->isFrozen());
+    EXPECT_EQ(h.window.picture, h.form->picbox(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(PiroZuTavrick, CharacterSlots, ::testing::Values(0, 1, 2));
+
+TEST(Character, UnknownCharacterGivesEmptyPicturesQuietly)
+{
+    Harness h;
+    h.window.setMessbox("x");
+    h.form->settings().charano = 3;
+    h.form->setchara();
+    for (int i = 0; i < slot::Count; ++i)
+        EXPECT_EQ(pathOf(h.form->picbox(i)), "");
+    EXPECT_FALSE(h.form->isFrozen()); // every slot holds an empty picture of its own
+    EXPECT_EQ(h.window.messbox, "");
+    EXPECT_TRUE(h.window.warnings.empty());
+}
+
+TEST(Character, StartStopAndAlarmShowTheirPoses)
+{
+    Harness h;
+    h.form->ssbutton_Click();
+    EXPECT_TRUE(h.shows(slot::RunningLong));
+    h.form->ssbutton_Click();
+    EXPECT_TRUE(h.shows(slot::StoppedLong));
+    h.form->resetbutton_Click(); // otherwise the stopped stopwatch would resume upwards
+    h.window.setBar(TimeField::Second, 1);
+    h.form->ssbutton_Click();
+    h.form->swtimer_Timer();
+    EXPECT_TRUE(h.shows(slot::Alarm));
+    EXPECT_TRUE(h.form->isFrozen());
+    EXPECT_EQ(h.window.picture, h.form->picbox(slot::Alarm));
+}
+
+TEST(Character, ReloadWhileFrozenEndsTheFreeze)
+{
+    Harness h;
+    h.form->takeSlot(slot::Alarm);
+    EXPECT_TRUE(h.form->isFrozen());
+    h.form->ssbutton_Click(); // running: a reload still shows the stopped rest pose
+    h.form->takeSlot(slot::Alarm);
+    h.form->setchara();
+    EXPECT_FALSE(h.form->isFrozen());
+    EXPECT_FALSE(h.shows(slot::StoppedRest));
+    EXPECT_EQ(pathOf(h.form->picbox(0)), pathOf(h.form->picbox(slot::StoppedRest)));
+    EXPECT_EQ(h.window.messbox, "");
+}
+
+TEST(Character, BrokenPicturesAreReportedOnceAndLeftBlank)
+{
+    AssetCopy copy;
+    fs::remove(copy.root / "gif" / "piro0a.gif"); // missing
+    copy.write("piro0b.gif", "");                 // zero bytes
+    copy.write("piro1.gif", "this is not a picture\n");
+    Harness h(copy.dir());
+    ASSERT_EQ(h.window.warnings.size(), 1u);
+    const std::string &message = h.window.warnings.front();
+    for (const char *name : {"piro0a.gif", "piro0b.gif", "piro1.gif"})
+        EXPECT_NE(message.find(name), std::string::npos) << message;
+    EXPECT_NE(message.find(copy.dir()), std::string::npos) << message;
+    EXPECT_EQ(message.find("piro2.gif"), std::string::npos) << message;
+    EXPECT_EQ(pathOf(h.form->picbox(slot::StoppedShort)), "");
+    EXPECT_NE(pathOf(h.form->picbox(slot::Alarm)), "");
+    // The timer still works.
+    h.form->ssbutton_Click();
+    h.form->swtimer_Timer();
+    EXPECT_EQ(h.window.caption, "Lumiroka - 00:00:01");
+}
+
+TEST(Animation, FollowsThePhases)
+{
+    Harness h;
+    EXPECT_TRUE(h.window.chara.active); // from the window's creation
+    EXPECT_EQ(h.window.chara.interval, 500);
+    // phase 0, short move while stopped
+    h.random.queue = {0.0, 0.99};
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.shows(slot::StoppedShort));
+    EXPECT_EQ(h.window.chara.interval, 200);
+    // phase 1 returns to rest
+    h.random.queue = {0.5, 0.99};
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.shows(slot::StoppedRest));
+    EXPECT_EQ(h.window.chara.interval, 500);
+    // phase 0, long move while running
+    h.form->ssbutton_Click();
+    h.random.queue = {0.25, 0.99};
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.shows(slot::RunningLong));
+    EXPECT_EQ(h.window.chara.interval, 500);
+    h.random.queue = {0.99, 0.99};
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.shows(slot::RunningRest));
+    // phase 0 with no move keeps the pose
+    h.random.queue = {0.3, 0.99};
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.shows(slot::RunningRest));
+    EXPECT_EQ(h.form->animator().charaphase, 1);
+    EXPECT_EQ(h.random.draws, 10);
+    EXPECT_TRUE(h.window.chara.active); // never switched off
+}
+
+TEST(Animation, FrozenStandsStillButMayTalk)
+{
+    Harness h;
+    h.random.queue = {0.0, 0.99};
+    h.form->charatimer1_Timer(); // short move, 200 ms, phase 1
+    h.form->takeSlot(slot::Alarm);
+    h.random.draws = 0;
+    h.random.queue = {0.0, 0.0}; // remark draw 1, then the line draw
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.form->isFrozen());
+    EXPECT_EQ(h.window.chara.interval, 200);
+    EXPECT_EQ(h.form->animator().charaphase, 1);
+    EXPECT_EQ(h.random.draws, 2);
+    EXPECT_EQ(h.window.messbox, "ﾀｲﾏｰが0になったら、ｱﾗｰﾑで知らせるね！");
+}
+
+TEST(Animation, RemarksFollowTheRunningStateAtThatMoment)
+{
+    Harness h;
+    h.form->settings().charano = 1;
+    h.random.queue = {0.99, 0.0, 0.5};
+    h.form->charatimer1_Timer();
+    EXPECT_EQ(h.window.messbox, "ﾗｯﾌﾟﾀｲﾑでも計るのかー？");
+    h.form->ssbutton_Click();
+    h.random.queue = {0.99, 0.0, 0.5};
+    h.form->charatimer1_Timer();
+    EXPECT_EQ(h.window.messbox, "ﾗｯﾌﾟﾀｲﾑでも計ってんのかー？");
+}
+
+TEST(Click, WhileStoppedShowsTheLongMoveAndReturns)
+{
+    Harness h;
+    h.form->picbox_Click(0);
+    EXPECT_TRUE(h.shows(slot::StoppedLong));
+    EXPECT_EQ(h.window.passes, 0); // no wait
+    EXPECT_EQ(h.form->animator().charaphase, 0);
+    h.random.queue = {0.99, 0.99, 0.99, 0.99};
+    h.form->charatimer1_Timer();
+    h.form->charatimer1_Timer();
+    EXPECT_TRUE(h.shows(slot::StoppedRest));
+}
+
+TEST(Click, WhileRunningWaitsAndServesEverything)
+{
+    Harness h;
+    h.form->ssbutton_Click();
+    bool frozenDuringWait = false;
+    bool stoppedDuringWait = false;
+    h.window.postAtPass(10, [&] {
+        frozenDuringWait = h.form->isFrozen();
+        h.form->ssbutton_Click(); // STOP during the wait
+        stoppedDuringWait = !h.window.sw.active;
+    });
+    h.form->picbox_Click(0);
+    EXPECT_EQ(h.window.passes, mainform::kClickWaitPasses);
+    EXPECT_TRUE(frozenDuringWait);
+    EXPECT_TRUE(stoppedDuringWait);
+    // Slot 4 at the end, whatever happened meanwhile.
+    EXPECT_TRUE(h.shows(slot::RunningRest));
+    EXPECT_FALSE(h.window.sw.active);
+
+    // Time-up during the wait: its alarm pose is replaced at the end.
+    Harness alarm;
+    alarm.window.setBar(TimeField::Second, 1);
+    alarm.form->ssbutton_Click();
+    alarm.window.postAtPass(5, [&] { alarm.form->swtimer_Timer(); });
+    alarm.window.postAtPass(6, [&] { alarm.form->soundtimer_Timer(); });
+    alarm.form->picbox_Click(0);
+    EXPECT_TRUE(alarm.window.sound.active);
+    EXPECT_EQ(alarm.sound.plays, 2);
+    EXPECT_TRUE(alarm.shows(slot::RunningRest));
+}
+
+TEST(Click, SecondClickNestsItsOwnWaitAndTheTickKeepsCounting)
+{
+    Harness h;
+    h.form->ssbutton_Click();
+    bool innerEndedWithRunningRest = false;
+    int passesWhenInnerEnded = 0;
+    h.window.postAtPass(100, [&] {
+        h.form->picbox_Click(0); // a second click nests its own wait
+        innerEndedWithRunningRest = h.shows(slot::RunningRest);
+        passesWhenInnerEnded = h.window.passes;
+    });
+    h.window.postAtPass(500, [&] { h.form->swtimer_Timer(); }); // inside the inner wait
+    h.window.postAtPass(2500, [&] {
+        // Back in the outer wait: the inner one's end left slot 4, and it stays.
+        EXPECT_TRUE(h.shows(slot::RunningRest));
+        h.form->swtimer_Timer();
+    });
+    h.form->picbox_Click(0);
+    EXPECT_TRUE(innerEndedWithRunningRest);
+    EXPECT_EQ(passesWhenInnerEnded, 101 + mainform::kClickWaitPasses);
+    EXPECT_EQ(h.window.passes, 2 * mainform::kClickWaitPasses);
+    EXPECT_TRUE(h.shows(slot::RunningRest));
+    EXPECT_EQ(h.form->time().seccount, 2); // both ticks ran inside the waits
+    EXPECT_EQ(h.window.pending(), 0u);
+}
+
+TEST(Click, EndingDuringTheWaitStopsWaiting)
+{
+    Harness h;
+    h.form->ssbutton_Click();
+    h.window.postAtPass(3, [&] { h.form->endbutton_Click(); });
+    h.form->picbox_Click(0);
+    EXPECT_TRUE(h.window.ended);
+    EXPECT_EQ(h.window.passes, 4);
+}
+
+TEST(AssetDirs, FilesAreFoundBesideTheProgramFirst)
+{
+    AssetCopy tree; // any scratch folder will do
+    const fs::path root = tree.root;
+    auto put = [](const fs::path &file, const std::string &text) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    };
+    put(root / "bin" / "gif" / "piro0.gif", "beside");
+    put(root / "share" / "lumiroka" / "gif" / "piro0.gif", "installed");
+    put(root / "share" / "lumiroka" / "justtime.wav", "installed");
+    const AssetDirs assets = AssetDirs::besideExecutable((root / "bin").string());
+    EXPECT_EQ(assets.dirs().size(), 2u);
+    auto contents = [](const std::string &path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    EXPECT_EQ(contents(assets.find("gif/piro0.gif")), "beside");
+    EXPECT_EQ(contents(assets.find("justtime.wav")), "installed");
+    EXPECT_EQ(assets.find("gif/zu0.gif"), "");
+    fs::create_directories(root / "bin" / "gif" / "zu0.gif"); // a folder is not a picture
+    EXPECT_EQ(assets.find("gif/zu0.gif"), "");
+}

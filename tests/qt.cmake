@@ -1,0 +1,30 @@
+# Tests of the Qt front end: its widgets offscreen, and the real program end to end.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+
+# Widget tests: the real windows, offscreen, with the forms behind them and stand-ins for
+# the sound, the tray and the store.
+function(add_widget_test name)
+    add_executable(${name} ui/${name}.cpp ui/harness.h)
+    target_link_libraries(${name} PRIVATE lumiroka_ui Qt6::Test GTest::gtest)
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "widgets"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMIROKA_ASSETS=${PROJECT_SOURCE_DIR}/assets")
+endfunction()
+add_widget_test(test_windows)
+add_widget_test(test_platform)
+target_link_libraries(test_platform PRIVATE lumiroka_sound_impl)
+target_compile_definitions(test_platform PRIVATE LUMIROKA_SOUND_PLUGIN_DIR="${PROJECT_BINARY_DIR}")
+add_dependencies(test_platform lumiroka_sound)
+
+add_subdirectory(e2e)
+
+# Qt Multimedia stays out of the program itself; it comes with the sound plugin when needed.
+add_test(NAME startup_leaves_out_multimedia
+         COMMAND sh -c "! ldd \"$1\" | grep -q Multimedia && ldd \"$2\" | grep -q Multimedia"
+                 sh $<TARGET_FILE:lumiroka> $<TARGET_FILE:lumiroka_sound>)
+set_tests_properties(startup_leaves_out_multimedia PROPERTIES LABELS "logic")
+
+# Ten minutes of random use of the real program; run with: ctest -L soak
+add_test(NAME soak COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/soak.sh $<TARGET_FILE:lumiroka>)
+set_tests_properties(soak PROPERTIES LABELS "soak" TIMEOUT 800)
