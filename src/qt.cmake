@@ -1,7 +1,8 @@
 # The Qt front end: the desktop behind small classes (src/platform) and the windows in Qt
 # Widgets (src/ui), over the forms.
 add_library(lumiroka_platform STATIC
-    platform/appdirs.cpp platform/boottimeclock.cpp platform/fontwarmup.cpp platform/notifier.cpp platform/qtsettingsstore.cpp
+    platform/appdirs.cpp platform/boottimeclock.cpp platform/fontwarmup.cpp platform/placement.cpp platform/notifier.cpp
+    platform/qtsettingsstore.cpp
     platform/sound.cpp platform/ticktimer.cpp platform/tray.cpp platform/windowraise.cpp)
 target_link_libraries(lumiroka_platform PUBLIC lumiroka_forms Qt6::Widgets)
 # Fonts on Linux and the BSDs come from fontconfig, which the start-up reads ahead of time.
@@ -9,6 +10,11 @@ if(UNIX AND NOT APPLE)
     find_package(Fontconfig REQUIRED)
     target_link_libraries(lumiroka_platform PRIVATE Fontconfig::Fontconfig)
     target_compile_definitions(lumiroka_platform PRIVATE LUMIROKA_HAVE_FONTCONFIG)
+    # X11 through plain libxcb, which Qt's X11 platform plugin loads anyway.
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+    target_link_libraries(lumiroka_platform PRIVATE PkgConfig::XCB)
+    target_compile_definitions(lumiroka_platform PRIVATE LUMIROKA_HAVE_XCB)
 endif()
 
 # The sound back end lives in a plugin so that Qt Multimedia and the audio libraries load

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 
 #include "core/product.h"
@@ -14,6 +13,7 @@
 #include "forms/layout.h"
 #include "forms/mainform.h"
 #include "platform/notifier.h"
+#include "platform/placement.h"
 #include "ui/geometry.h"
 
 namespace lumiroka {
@@ -299,8 +299,7 @@ void QtMainWindow::setShown(bool shown)
         return;
     if (!m_everShown) {
         m_everShown = true;
-        const QScreen *area = screen() ? screen() : QGuiApplication::primaryScreen();
-        move(area->availableGeometry().center() - rect().center());
+        centreOnScreen(this, screen());
         show();
         prepareText();
         return;

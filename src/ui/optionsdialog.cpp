@@ -4,14 +4,13 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 #include "forms/layout.h"
 #include "forms/optionform.h"
+#include "platform/placement.h"
 #include "ui/geometry.h"
 
 namespace lumiroka {
@@ -165,8 +164,7 @@ void QtOptionsDialog::showModal()
     if (!m_dialog)
         build();
     QPointer<QDialog> dialog = m_dialog;
-    const QScreen *area = m_main->screen() ? m_main->screen() : QGuiApplication::primaryScreen();
-    dialog->move(area->availableGeometry().center() - dialog->rect().center());
+    centreOnScreen(dialog, m_main->screen());
     dialog->exec();
     // Closed, however: the dialog goes with whatever the user changed, and the next showing
     // builds it anew from the values set before it.

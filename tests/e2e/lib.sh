@@ -425,6 +425,17 @@ e2e_window_pos() {
     xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 } END { if (x == "") exit 1; print x, y }'
 }
 
+# "DX DY": how far the centre of a window as the user sees it, frame included, lies from
+# the centre of the work area (the screen less the panels).
+e2e_frame_centre_offset() {
+    local wx wy w h l r t b ax ay aw ah
+    read -r wx wy <<<"$(e2e_window_pos "$1")"
+    IFS=x read -r w h <<<"$(e2e_window_size "$1")"
+    read -r l r t b <<<"$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ',')"
+    read -r ax ay aw ah <<<"$(xprop -root _NET_WORKAREA | sed -n 's/.*= *//p' | tr -d ',' | cut -d' ' -f1-4)"
+    echo "$((wx - ${l:-0} + (w + ${l:-0} + ${r:-0}) / 2 - (ax + aw / 2))) $((wy - ${t:-0} + (h + ${t:-0} + ${b:-0}) / 2 - (ay + ah / 2)))"
+}
+
 # "IsViewable", "IsUnMapped" or "IsUnviewable".
 e2e_map_state() { xwininfo -id "$1" 2>/dev/null | awk '/Map State:/ { print $3 }'; }
 

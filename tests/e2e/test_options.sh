@@ -44,10 +44,9 @@ e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 e2e_expect_caption "counting before OPTION" "$win" "Lumiroka - 00:00:01" 3 "Lumiroka"
 open_options "$win"
 e2e_expect_eq "dialog client size" 209x105 "$(e2e_window_size "$DLG")"
-read -r dx dy <<<"$(e2e_window_pos "$DLG")"
-read -r ax ay aw ah <<<"$(xprop -root _NET_WORKAREA | sed -n 's/.*= *//p' | tr -d ',' | cut -d' ' -f1-4)"
-off=$(((dx + 104 - ax - aw / 2) ** 2 + (dy + 52 - ay - ah / 2) ** 2))
-e2e_expect_between "distance² of the dialog centre from the work area centre" "$off" 0 900 px²
+read -r dx dy <<<"$(e2e_frame_centre_offset "$DLG")"
+e2e_expect_between "horizontal distance of the framed dialog's centre from the work area centre" "${dx#-}" 0 1 px
+e2e_expect_between "vertical distance of the framed dialog's centre from the work area centre" "${dy#-}" 0 1 px
 e2e_check "the dialog is modal" e2e_has_net_state "$DLG" _NET_WM_STATE_MODAL
 e2e_screenshot "$DLG" "$E2E_TMP/shots/dialog.png" && e2e_keep "$E2E_TMP/shots/dialog.png" dialog
 
