@@ -1,5 +1,5 @@
-// In-process measurements on the real main window, built with recording fakes for the
-// desktop (tests/ui/fakes.h) but the real boot-time clock and the real random source, so
+// In-process measurements on the real main window and its form, with recording stand-ins
+// for the desktop (tests/forms/fakes.h) but the real boot-time clock and the real random source, so
 // the one-second tick and the character's animation run as in the program. Meant for
 // the offscreen platform (set here when QT_QPA_PLATFORM is empty).
 //
@@ -19,21 +19,22 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "benchutil.h"
-#include "fakes.h"
+#include "chara/randomsource.h"
+#include "forms/fakes.h"
+#include "forms/mainform.h"
 #include "platform/boottimeclock.h"
-#include "platform/randomsource.h"
 #include "platform/qtalarmsound.h"
-#include "platform/ticktimer.h"
+#include "ui/mainwindow.h"
 
 namespace {
 
@@ -41,7 +42,10 @@ using namespace std::chrono;
 using lumiroka::mainform;
 using steady = steady_clock;
 
-double msBetween(steady::time_point a, steady::time_point b) { return duration<double, std::milli>(b - a).count(); }
+double msBetween(steady::time_point a, steady::time_point b)
+{
+    return duration<double, std::milli>(b - a).count();
+}
 
 // The sound and the raise record when they were asked for.
 struct TimedSound : lumiroka::AlarmSound
@@ -55,22 +59,24 @@ struct TimedSound : lumiroka::AlarmSound
     }
 };
 
-struct TimedRaiser : lumiroka::WindowRaiser
+struct TimedWindow : lumiroka::QtMainWindow
 {
+    using QtMainWindow::QtMainWindow;
     std::optional<steady::time_point> lastRaise;
-    void raiseToFront(QWidget *) override { lastRaise = steady::now(); }
+    QStringList warnings;
+    void raiseToFront(const std::string &) override { lastRaise = steady::now(); }
+    void warn(const std::string &text) override { warnings << QString::fromStdString(text); }
 };
 
-// The real window with fakes, the real clock and the real (unseeded) random source.
+// The real window and form with stand-ins, the real clock and the real (unseeded) random source.
 struct Bench
 {
     TimedSound sound;
-    TimedRaiser raiser;
     lumiroka::testing::FakeTray tray;
     lumiroka::testing::MemoryStore store;
     lumiroka::UnseededRandomSource random;
     lumiroka::BootTimeClock clock;
-    lumiroka::testing::RecordingNotifier notifier;
+    TimedWindow window{clock};
     std::unique_ptr<mainform> form;
 
     // Called on entry to every tick, before swtimer_Timer runs.
@@ -78,22 +84,21 @@ struct Bench
 
     Bench()
     {
-        form = std::make_unique<mainform>(lumiroka::MainformServices{
-            &sound, &raiser, &tray, &store, &random, &clock, &notifier,
-            lumiroka::AssetDirs({QString::fromUtf8(LUMIROKA_BENCH_ASSETS)})});
-        // Put ourselves in front of the tick handler to see the moment it is entered.
-        QObject::disconnect(form->swtimer(), &lumiroka::TickTimer::timeout, form.get(), &mainform::swtimer_Timer);
-        QObject::connect(form->swtimer(), &lumiroka::TickTimer::timeout, form.get(), [this] {
-            if (onTick)
-                onTick();
-            form->swtimer_Timer();
-        });
+        form = std::make_unique<mainform>(lumiroka::FrontEnd{window, window.optionsDialog(), tray, sound, store, random,
+                                                             lumiroka::AssetDirs({LUMIROKA_BENCH_ASSETS})});
+        // Connected before the form's own handler, so it sees the moment the tick is entered.
+        QObject::connect(&dynamic_cast<lumiroka::TickTimer &>(window.swtimer()), &lumiroka::TickTimer::timeout, &window,
+                         [this] {
+                             if (onTick)
+                                 onTick();
+                         });
+        window.connectForm(*form);
         form->Form_Load();
-        if (!notifier.messages.isEmpty())
-            std::fprintf(stderr, "warning: %s\n", qPrintable(notifier.messages.join(QStringLiteral("; "))));
+        if (!window.warnings.isEmpty())
+            std::fprintf(stderr, "warning: %s\n", qPrintable(window.warnings.join(QStringLiteral("; "))));
     }
 
-    QScrollBar *bar(const char *name) const { return form->findChild<QScrollBar *>(QString::fromLatin1(name)); }
+    QScrollBar *bar(const char *name) const { return window.findChild<QScrollBar *>(QString::fromLatin1(name)); }
 };
 
 // ------------------------------------------------------------------ click
@@ -138,7 +143,8 @@ int runClick(int runs)
         wakeups.push_back(static_cast<double>(switches) / secs);
         const double worst = lateDuringClick.empty() ? -1.0 : bench::maxOf(lateDuringClick);
         worstLate.push_back(worst);
-        std::fprintf(stderr, "  click %d: %.4f s, CPU %.1f ms (%.2f%% of a core), %zu tick(s) inside, worst %.3f ms late\n",
+        std::fprintf(stderr,
+                     "  click %d: %.4f s, CPU %.1f ms (%.2f%% of a core), %zu tick(s) inside, worst %.3f ms late\n",
                      done + 1, secs, cpu * 1e3, cpuPct.back(), lateDuringClick.size(), worst);
         if (++done >= runs) {
             QTimer::singleShot(200, [] { QCoreApplication::quit(); });
@@ -205,22 +211,22 @@ int runAlarm(int runs)
         entered = steady::now();
         enteredLate = static_cast<double>((now - start - seconds(ticks)).count()) / 1e6;
         b.sound.lastPlay.reset();
-        b.raiser.lastRaise.reset();
+        b.window.lastRaise.reset();
         // Runs after swtimer_Timer has returned.
         QTimer::singleShot(0, [&] {
-            if (!b.sound.lastPlay || !b.raiser.lastRaise) {
+            if (!b.sound.lastPlay || !b.window.lastRaise) {
                 std::fprintf(stderr, "alarm: the zero tick did not play and raise\n");
                 QCoreApplication::exit(1);
                 return;
             }
-            const Sample s{msBetween(*entered, *b.sound.lastPlay), msBetween(*entered, *b.raiser.lastRaise),
+            const Sample s{msBetween(*entered, *b.sound.lastPlay), msBetween(*entered, *b.window.lastRaise),
                            enteredLate + msBetween(*entered, *b.sound.lastPlay), enteredLate};
             (fromTray ? tray : shown).push_back(s);
             std::fprintf(stderr,
                          "  %s %d: tick entry -> play %.3f ms, -> raise %.3f ms; tick due -> play %.3f ms "
                          "(window %s)\n",
                          fromTray ? "tray " : "shown", done % runs + 1, s.toPlay, s.toRaise, s.dueToPlay,
-                         b.form->isVisible() ? "visible" : "hidden");
+                         b.window.isVisible() ? "visible" : "hidden");
             ++done;
             if (done >= 2 * runs) {
                 QCoreApplication::quit();
@@ -236,11 +242,11 @@ int runAlarm(int runs)
         b.form->resetbutton_Click();
         fromTray = done >= runs;
         if (fromTray) {
-            b.form->setWindowState(b.form->windowState() | Qt::WindowMinimized);
-            if (b.form->isVisible())
+            b.window.setWindowState(b.window.windowState() | Qt::WindowMinimized);
+            if (b.window.isVisible())
                 std::fprintf(stderr, "alarm: the minimized window did not go to the notification area\n");
-        } else if (!b.form->isVisible()) {
-            b.form->show();
+        } else if (!b.window.isVisible()) {
+            b.form->restoreFromTray();
         }
         b.bar("secbar")->setValue(2);
         ticks = 0;
