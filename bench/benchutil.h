@@ -20,9 +20,15 @@ inline double median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
 }
 
-inline double maxOf(const std::vector<double> &v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
+inline double maxOf(const std::vector<double> &v)
+{
+    return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
+}
 
-inline double minOf(const std::vector<double> &v) { return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end()); }
+inline double minOf(const std::vector<double> &v)
+{
+    return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+}
 
 inline double mean(const std::vector<double> &v)
 {

@@ -248,8 +248,8 @@ int main(int argc, char **argv)
             return 3;
         }
         if (waitpid(pid, &status, WNOHANG) == pid) {
-            std::fprintf(stderr, "bench_startup_probe: %s ended (status %d) before its window was painted\n", command[0],
-                         status);
+            std::fprintf(stderr, "bench_startup_probe: %s ended (status %d) before its window was painted\n",
+                         command[0], status);
             return 4;
         }
         poll(&pfd, 1, target ? 1 : 5);
@@ -333,7 +333,7 @@ int main(int argc, char **argv)
         const auto it = st.find(key);
         return it == st.end() ? -1L : it->second;
     };
-    std::printf("RESULT map_ms=%.2f paint_ms=%.2f hwm_kb=%ld rss_kb=%ld cpu_ms=%.0f threads=%ld libs=%d\n", mapMs, paintMs,
-                get("VmHWM"), get("VmRSS"), cpuMs, get("Threads"), libs);
+    std::printf("RESULT map_ms=%.2f paint_ms=%.2f hwm_kb=%ld rss_kb=%ld cpu_ms=%.0f threads=%ld libs=%d\n", mapMs,
+                paintMs, get("VmHWM"), get("VmRSS"), cpuMs, get("Threads"), libs);
     return 0;
 }

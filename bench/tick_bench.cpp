@@ -141,7 +141,8 @@ int main(int argc, char **argv)
     bench::Result r;
     r.add("ticks", static_cast<double>(lateMs.size()), 0);
     const std::size_t tail = std::min<std::size_t>(10, lateMs.size());
-    r.add("drift_ms", bench::median(std::vector<double>(lateMs.end() - static_cast<std::ptrdiff_t>(tail), lateMs.end())));
+    r.add("drift_ms",
+          bench::median(std::vector<double>(lateMs.end() - static_cast<std::ptrdiff_t>(tail), lateMs.end())));
     r.add("last_ms", lateMs.back());
     r.add("worst_ms", bench::maxOf(lateMs));
     r.add("median_ms", bench::median(lateMs));

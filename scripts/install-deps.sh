@@ -10,7 +10,7 @@ build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6
             libxcb1-dev)
 # The xcb platform plugin, the sound stack and a Japanese font for the character's lines.
 run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
-test_pkgs=(libgtest-dev xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
+test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")

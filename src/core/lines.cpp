@@ -21,8 +21,17 @@ std::string pick(const LineTable &table, int charano)
 
 } // namespace
 
-std::string startLine(int charano) { return pick(kStart, charano); }
-std::string resumeLine(int charano) { return pick(kResume, charano); }
-std::string alarmLine(int charano) { return pick(kAlarm, charano); }
+std::string startLine(int charano)
+{
+    return pick(kStart, charano);
+}
+std::string resumeLine(int charano)
+{
+    return pick(kResume, charano);
+}
+std::string alarmLine(int charano)
+{
+    return pick(kAlarm, charano);
+}
 
 } // namespace lumiroka

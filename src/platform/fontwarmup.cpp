@@ -14,7 +14,10 @@ FontWarmup::FontWarmup()
 #endif
 }
 
-FontWarmup::~FontWarmup() { wait(); }
+FontWarmup::~FontWarmup()
+{
+    wait();
+}
 
 void FontWarmup::wait()
 {

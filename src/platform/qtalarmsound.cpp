@@ -38,7 +38,10 @@ bool QtAlarmSound::ensureEffect()
     return true;
 }
 
-void QtAlarmSound::prepare() { ensureEffect(); }
+void QtAlarmSound::prepare()
+{
+    ensureEffect();
+}
 
 void QtAlarmSound::play()
 {

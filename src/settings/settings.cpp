@@ -8,7 +8,10 @@ namespace {
 
 constexpr std::array<const SettingKey *, 3> kKeys = {&kCharanoKey, &kCheck1Key, &kCheck2Key};
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::int16_t &field(SettingsValues &values, const SettingKey &key)
 {
