@@ -68,8 +68,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/assets/justtime.wav DESTINATION ${CMAKE_INST
 # Desktop integration: launcher entry, software-centre metadata and the themed icon.
 install(FILES ${PROJECT_SOURCE_DIR}/assets/desktop/org.lumiroka.Lumiroka.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/assets/desktop/org.lumiroka.Lumiroka.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+configure_file(${PROJECT_SOURCE_DIR}/assets/desktop/org.lumiroka.Lumiroka.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/org.lumiroka.Lumiroka.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.lumiroka.Lumiroka.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128 256)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/lumiroka-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
