@@ -46,39 +46,71 @@ bool readExtents(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t e
 } // namespace
 #endif
 
-QMargins expectedFrameMargins(QWidget *window)
-{
 #if defined(LUMIROKA_HAVE_XCB)
+namespace {
+
+struct FrameAtoms
+{
+    xcb_connection_t *connection = nullptr;
+    xcb_atom_t request = XCB_ATOM_NONE;
+    xcb_atom_t extents = XCB_ATOM_NONE;
+};
+
+FrameAtoms frameAtoms()
+{
+    FrameAtoms atoms;
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())
-        return {};
-    xcb_connection_t *connection = x11->connection();
-    const auto id = static_cast<xcb_window_t>(window->winId());
-    const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
-    if (request == XCB_ATOM_NONE || extents == XCB_ATOM_NONE)
-        return {};
-    QMargins margins;
-    if (readExtents(connection, id, extents, margins))
-        return margins;
+        return atoms;
+    static const xcb_atom_t request = atom(x11->connection(), "_NET_REQUEST_FRAME_EXTENTS");
+    static const xcb_atom_t extents = atom(x11->connection(), "_NET_FRAME_EXTENTS");
+    if (request != XCB_ATOM_NONE && extents != XCB_ATOM_NONE)
+        atoms = {x11->connection(), request, extents};
+    return atoms;
+}
 
-    // Ask the window manager for its estimate; it answers by setting the property.
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+} // namespace
+#endif
+
+void requestFrameExtents(QWidget *window)
+{
+#if defined(LUMIROKA_HAVE_XCB)
+    const FrameAtoms atoms = frameAtoms();
+    if (!atoms.connection)
+        return;
+    // The window manager answers by setting _NET_FRAME_EXTENTS on the window.
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(atoms.connection)).data;
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
-    message.window = id;
-    message.type = request;
-    xcb_send_event(connection, 0, screen->root,
+    message.window = static_cast<xcb_window_t>(window->winId());
+    message.type = atoms.request;
+    xcb_send_event(atoms.connection, 0, screen->root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
+    xcb_flush(atoms.connection);
+#else
+    (void)window;
+#endif
+}
+
+QMargins expectedFrameMargins(QWidget *window)
+{
+#if defined(LUMIROKA_HAVE_XCB)
+    const FrameAtoms atoms = frameAtoms();
+    if (!atoms.connection)
+        return {};
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    QMargins margins;
+    if (readExtents(atoms.connection, id, atoms.extents, margins))
+        return margins;
+    requestFrameExtents(window);
     // A window manager that knows the request answers within a round trip or two; one
     // that does not never will, so the wait is short.
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(40);
     while (steady_clock::now() < deadline) {
-        if (readExtents(connection, id, extents, margins))
+        if (readExtents(atoms.connection, id, atoms.extents, margins))
             return margins;
         std::this_thread::sleep_for(milliseconds(1));
     }

@@ -7,6 +7,10 @@ class QWidget;
 
 namespace lumiroka {
 
+// Asks the window manager now for the frame it will put around the top-level `window`,
+// so that the answer is there by the time the window is placed. Creates the native window.
+void requestFrameExtents(QWidget *window);
+
 // Places the top-level `window`, not yet shown, in the middle of the screen's work area as
 // the user sees it: its frame included.
 void centreOnScreen(QWidget *window, const QScreen *screen);

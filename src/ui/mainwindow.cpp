@@ -141,6 +141,9 @@ QtMainWindow::QtMainWindow(const Clock &clock)
         previous = control;
     }
     m_ssbutton->setFocus();
+    // Answered while the character loads, so placing the window at its first showing does not
+    // wait for the window manager.
+    requestFrameExtents(this);
 }
 
 QtMainWindow::~QtMainWindow() = default;
