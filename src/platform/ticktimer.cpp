@@ -20,8 +20,9 @@ void TickTimer::start()
 
 void TickTimer::setInterval(int ms)
 {
-    if (!m_active)
-        m_schedule = TickSchedule(std::chrono::milliseconds(ms));
+    m_schedule = TickSchedule(std::chrono::milliseconds(ms));
+    if (m_active)
+        start(); // a new grid from now
 }
 
 void TickTimer::stop()

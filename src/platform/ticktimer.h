@@ -22,7 +22,7 @@ public:
     bool isActive() const override { return m_active; }
     void start() override;
     void stop() override;
-    // For the next start; a running grid keeps its interval.
+    // A running timer starts a new grid from now.
     void setInterval(int ms) override;
 
 signals:
