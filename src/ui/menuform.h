@@ -22,6 +22,8 @@ public:
     QMenu *mfile() const { return m_mfile; }
     QAction *smenu1() const { return m_smenu1; }
     QAction *smenu2() const { return m_smenu2; }
+    // The same two items for a tray host that draws the menu itself.
+    QMenu *hostMenu() const { return m_hostMenu; }
     const QIcon &trayIcon() const { return m_icon; }
 
     // Opens the menu with its top-left corner at `pos`; returns at once.
@@ -33,6 +35,7 @@ public:
 private:
     mainform *m_main;
     QMenu *m_mfile;
+    QMenu *m_hostMenu;
     QAction *m_smenu1;
     QAction *m_smenu2;
     QIcon m_icon;

@@ -24,7 +24,18 @@ private slots:
     void closeItemRemovesTheIconAndEnds();
     void trayThatAppearsLateIsUsedAndOneThatVanishesGivesTheWindowBack();
     void startWithBothOptionsHidesAtOnce();
+    void hostMenuAndNotificationRestoreLikeTheMenuItem();
+    void embeddedIconOpensTheMenuOnTheRelease();
 };
+
+namespace {
+// Stands in for Qt's embedded tray icon widget, which acts on the press.
+struct EmbeddedIcon : QWidget
+{
+    int presses = 0;
+    void mousePressEvent(QMouseEvent *) override { ++presses; }
+};
+} // namespace
 
 void TestTray::minimizingMovesToTheTrayOnlyWithTheOption_data()
 {
@@ -152,6 +163,77 @@ void TestTray::startWithBothOptionsHidesAtOnce()
     QVERIFY(countdown.form->isVisible());
     QVERIFY(!countdown.tray.shown);
     QCOMPARE(countdown.raiser.raises, 1);
+}
+
+void TestTray::hostMenuAndNotificationRestoreLikeTheMenuItem()
+{
+    {
+        // The notification's action takes the tray menu's way back.
+        Harness h;
+        minimize(h);
+        QVERIFY(!h.form->isVisible());
+        QVERIFY(h.raiser.onRestore);
+        h.raiser.onRestore();
+        QVERIFY(h.form->isVisible());
+        QVERIFY(!h.form->isMinimized());
+        QVERIFY(!h.tray.shown);
+    }
+    auto h = std::make_unique<Harness>();
+    QVERIFY(!h->tray.menu);
+    minimize(*h);
+    menuform *owner = h->form->menuformObject();
+    QVERIFY(h->tray.menu);
+    QVERIFY(h->tray.menu != owner->mfile()); // Qt turns a host's menu into a D-Bus menu
+    const QList<QAction *> items = h->tray.menu->actions();
+    QCOMPARE(items.size(), 3);
+    QCOMPARE(items[0], owner->smenu1());
+    QVERIFY(items[1]->isSeparator());
+    QCOMPARE(items[2], owner->smenu2());
+    items[0]->trigger();
+    QVERIFY(h->form->isVisible());
+    QVERIFY(!h->tray.shown);
+    FakeTray &tray = h->tray;
+    h->form.reset();
+    QVERIFY(!tray.menu); // the host is never left with a deleted menu
+}
+
+void TestTray::embeddedIconOpensTheMenuOnTheRelease()
+{
+    QtTrayIcon tray;
+    QList<QPoint> opened;
+    tray.onClicked = [&](const QPoint &pos) { opened << pos; };
+    EmbeddedIcon icon;
+    icon.setObjectName(QStringLiteral("QSystemTrayIconSys"));
+    icon.resize(22, 22);
+    icon.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&icon));
+    tray.add(QIcon(QStringLiteral(":/icons/lumiroka-16.png")), QStringLiteral("Lumiroka"));
+
+    const QPoint inside(5, 6);
+    QTest::mousePress(&icon, Qt::LeftButton, {}, inside);
+    QVERIFY(opened.isEmpty()); // a press alone does nothing...
+    QCOMPARE(icon.presses, 0); // ...not even through Qt's own handler
+    QTest::mouseRelease(&icon, Qt::LeftButton, {}, inside);
+    QCOMPARE(opened, QList<QPoint>{icon.mapToGlobal(inside)});
+    QTest::mousePress(&icon, Qt::RightButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::RightButton, {}, inside);
+    QCOMPARE(opened.size(), 2);
+    QTest::mousePress(&icon, Qt::MiddleButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::MiddleButton, {}, inside);
+    QTest::mousePress(&icon, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::LeftButton, {}, QPoint(60, 60)); // let go away from the icon
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(inside), QPointF(icon.mapToGlobal(inside)),
+                            Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&icon, &doubleClick);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(icon.presses, 0);
+
+    // Removed, the icon's events are none of the tray's business.
+    tray.remove();
+    QTest::mousePress(&icon, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::LeftButton, {}, inside);
+    QCOMPARE(icon.presses, 1);
+    QCOMPARE(opened.size(), 2);
 }
 
 QTEST_MAIN(TestTray)
