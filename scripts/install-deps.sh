@@ -6,7 +6,7 @@ set -euo pipefail
 
 mode=${1:-run}
 
-build_pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libfontconfig-dev)
+build_pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libfontconfig-dev libxcb1-dev)
 # The xcb platform plugin, the sound stack and a Japanese font for the character's lines.
 run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl

@@ -13,6 +13,7 @@
 
 #include "chara/poses.h"
 #include "core/lines.h"
+#include "platform/accessiblealert.h"
 #include "platform/notifier.h"
 #include "platform/sound.h"
 #include "platform/ticktimer.h"
@@ -130,6 +131,8 @@ mainform::mainform(MainformServices services, QWidget *parent)
                 restoreFromTray();
         };
     }
+    if (m_services.raiser)
+        m_services.raiser->onRestore = [this] { restoreFromTray(); };
 }
 
 mainform::~mainform()
@@ -138,6 +141,8 @@ mainform::~mainform()
         m_services.tray->onClicked = nullptr;
         m_services.tray->onLost = nullptr;
     }
+    if (m_services.raiser)
+        m_services.raiser->onRestore = nullptr;
     delete m_optionform.data();
     delete m_menuform;
 }
@@ -471,8 +476,11 @@ void mainform::ssbutton_Click()
     if (m_swtimer->isActive()) {
         m_swtimer->stop();
         const bool sounding = m_soundtimer->isActive();
-        if (sounding)
+        if (sounding) {
             m_soundtimer->stop(); // the sound already playing runs to its end
+            if (m_services.raiser)
+                m_services.raiser->withdraw();
+        }
         m_run.stop(m_time, sounding);
         takeSlot(slot::StoppedLong);
         m_messbox->clear();
@@ -516,10 +524,12 @@ void mainform::timeup()
     if (m_services.sound)
         m_services.sound->play();
     m_soundtimer->start();
-    m_messbox->setText(qs(alarmLine(m_settings.charano)));
+    const QString line = qs(alarmLine(m_settings.charano));
+    m_messbox->setText(line);
     takeSlot(slot::Alarm);
     if (m_services.raiser)
-        m_services.raiser->raiseToFront(this);
+        m_services.raiser->raiseToFront(this, line);
+    announceAlert(this, line);
 }
 
 void mainform::soundtimer_Timer()

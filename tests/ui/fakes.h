@@ -37,7 +37,14 @@ struct FakeSound : AlarmSound
 struct FakeRaiser : WindowRaiser
 {
     int raises = 0;
-    void raiseToFront(QWidget *) override { ++raises; }
+    int withdrawals = 0;
+    QString alarmLine;
+    void raiseToFront(QWidget *, const QString &line) override
+    {
+        ++raises;
+        alarmLine = line;
+    }
+    void withdraw() override { ++withdrawals; }
 };
 
 struct FakeTray : TrayIcon
@@ -63,6 +70,8 @@ struct FakeTray : TrayIcon
         calls << QStringLiteral("tip:%1").arg(tip);
         toolTip = tip;
     }
+    QMenu *menu = nullptr;
+    void setMenu(QMenu *m) override { menu = m; }
 };
 
 struct MemoryStore : SettingsStore

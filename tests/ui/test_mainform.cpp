@@ -176,6 +176,7 @@ void TestMainform::countdownTicksCaptionAndReachesAlarm()
     QCOMPARE(h.form->windowTitle(), QStringLiteral("Lumiroka - 00:00:00"));
     QCOMPARE(h.sound.plays, 1);
     QCOMPARE(h.raiser.raises, 1);
+    QCOMPARE(h.raiser.alarmLine.toStdString(), alarmLine(0)); // for the notification, if one is needed
     QVERIFY(h.form->soundtimer()->isActive());
     QVERIFY(h.form->swtimer()->isActive());
     QCOMPARE(h.form->time().countmode, 0);
@@ -295,8 +296,10 @@ void TestMainform::alarmRepeatsUntilStopAndResetLeavesItAlone()
     click(h, "resetbutton"); // ignored: the tick runs
     QVERIFY(h.form->soundtimer()->isActive());
     h.form->swtimer_Timer();
+    QCOMPARE(h.raiser.withdrawals, 0);
     click(h, "ssbutton");
     QVERIFY(!h.form->soundtimer()->isActive());
+    QCOMPARE(h.raiser.withdrawals, 1); // silenced: the notification goes too
     QVERIFY(!h.form->swtimer()->isActive());
     QCOMPARE(h.form->time().countmode, 1);
     QVERIFY(!h.form->run().uppaused);
@@ -358,8 +361,10 @@ void TestMainform::stoppedWithAlarmKeepsRepeatingUntilNextStop()
     click(h, "ssbutton"); // START while the alarm repeats
     QVERIFY(h.form->swtimer()->isActive());
     QVERIFY(h.form->soundtimer()->isActive());
+    QCOMPARE(h.raiser.withdrawals, 0);
     click(h, "ssbutton"); // the next STOP silences it
     QVERIFY(!h.form->soundtimer()->isActive());
+    QCOMPARE(h.raiser.withdrawals, 1);
     QCOMPARE(h.form->time().countmode, 1);
 }
 
@@ -406,13 +411,14 @@ void TestMainform::everyControlHasAnAccessibleName()
 {
     Harness h;
     const QMap<QString, QString> expected = {
-        {"hourbar", "hours"},        {"minbar", "minutes"},   {"secbar", "seconds"},  {"picbox0", "character"},
+        {"hourbar", "hours"},        {"minbar", "minutes"},    {"secbar", "seconds"},  {"picbox0", "character"},
         {"ssbutton", "START・STOP"}, {"resetbutton", "RESET"}, {"Command1", "OPTION"}, {"endbutton", "END"}};
     for (auto it = expected.begin(); it != expected.end(); ++it)
         QCOMPARE(h.find<QWidget>(qPrintable(it.key()))->accessibleName(), it.value());
     // Everything a user can reach or read has a name.
     for (QWidget *widget : h.form->findChildren<QWidget *>()) {
-        if (widget->isVisibleTo(h.form.get()) && (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
+        if (widget->isVisibleTo(h.form.get()) &&
+            (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget)))
             QVERIFY2(!widget->accessibleName().isEmpty() || !qobject_cast<QLabel *>(widget)->text().isEmpty(),
                      qPrintable(widget->objectName()));
     }
