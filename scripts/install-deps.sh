@@ -12,6 +12,7 @@ build_pkgs=(build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-multimedia
 run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
+           at-spi2-core gir1.2-atspi-2.0 python3-gi
            mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd zenity)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
