@@ -46,6 +46,8 @@ public:
     void withdraw();
     // Shown, or asked for and not answered yet.
     bool isShown() const { return m_requested; }
+    // The service's id for it; 0 while none is shown or the service has not answered yet.
+    uint id() const { return m_id; }
 
     // The person chose the action (or clicked the notification).
     std::function<void()> onAction;

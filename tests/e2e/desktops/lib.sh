@@ -47,27 +47,6 @@ desk_start_dbus() {
     export DBUS_SESSION_BUS_ADDRESS
 }
 
-# Xvfb on the first free display of :111..:119; exports DISPLAY.
-desk_start_xvfb() {
-    local n pid
-    for ((n = 111; n <= 119; n++)); do
-        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 "${DESK_SCREEN_W}x${DESK_SCREEN_H}x24" -nolisten tcp -noreset \
-            +extension GLX +extension Composite >"$E2E_TMP/xvfb.log" 2>&1 &
-        pid=$!
-        if e2e_wait_until 10 e2e_x_ready "$n" "$pid"; then
-            e2e_track "$pid"
-            E2E_XVFB_PID=$pid
-            E2E_DISPLAY_NUM=$n
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    e2e_die "no free display in :111..:119"
-}
-
 # The window manager's name as it announces it (_NET_WM_NAME of the check window).
 desk_wm_name() {
     local check
@@ -107,7 +86,9 @@ desk_start() {
     local t0
     t0=$(e2e_now_ms)
     desk_start_dbus
-    desk_start_xvfb
+    # Composite and GLX for the compositing window managers.
+    e2e_start_xvfb 111 119 "${DESK_SCREEN_W}x${DESK_SCREEN_H}" +extension GLX +extension Composite ||
+        e2e_die "no free display in :111..:119"
     case $DESK in
     mutter)
         desk_run_wm Mutter 30 mutter --x11 --replace --sm-disable
