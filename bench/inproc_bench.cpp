@@ -58,7 +58,8 @@ struct TimedSound : lumiroka::AlarmSound
 struct TimedRaiser : lumiroka::WindowRaiser
 {
     std::optional<steady::time_point> lastRaise;
-    void raiseToFront(QWidget *) override { lastRaise = steady::now(); }
+    void raiseToFront(QWidget *, const QString &) override { lastRaise = steady::now(); }
+    void withdraw() override {}
 };
 
 // The real window with fakes, the real clock and the real (unseeded) random source.
