@@ -90,7 +90,6 @@ private slots:
     void notificationIsCriticalWithTheLineAndAnAction();
     void withdrawnEvenWhenTheServiceAnswersLate();
     void onlyOurActionRestores();
-    void raiseThatWorksShowsNoNotification();
     void refusedRaiseNotifiesAndItsActionRestores();
 };
 
@@ -178,20 +177,6 @@ void TestAlert::onlyOurActionRestores()
     m_service->invoke(id, "restore");
     QTRY_COMPARE(actions, 1);
     QVERIFY(!note->isShown()); // the service closes a notification whose action was chosen
-}
-
-void TestAlert::raiseThatWorksShowsNoNotification()
-{
-    auto note = notification();
-    DesktopNotification *seen = note.get();
-    QtWindowRaiser raiser(std::move(note));
-    QWidget window;
-    window.show();
-    raiser.raiseToFront(&window, QStringLiteral("時間だよ！"));
-    QTRY_VERIFY(window.isActiveWindow());
-    QTest::qWait(QtWindowRaiser::kConfirmMs + 200);
-    QVERIFY(!seen->isShown());
-    QVERIFY(m_service->shown.isEmpty());
 }
 
 void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
