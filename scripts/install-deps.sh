@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Lumiroka needs, only those still missing.
 #   install-deps.sh run    build and run the program
-#   install-deps.sh test   also everything the three test layers need
+#   install-deps.sh test   also everything the test layers need, with the window managers
+#                          and tray hosts of GNOME, KDE and Xfce for the desktop checks
 set -euo pipefail
 
 mode=${1:-run}
@@ -11,7 +12,9 @@ build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6
 # The xcb platform plugin, the sound stack and a Japanese font for the character's lines.
 run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
-           appstream desktop-file-utils dpkg-dev file)
+           appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
+           at-spi2-core gir1.2-atspi-2.0 python3-gi
+           mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd zenity)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "$mode" = test ]; then

@@ -1,10 +1,11 @@
 # The Qt front end: the desktop behind small classes (src/platform) and the windows in Qt
 # Widgets (src/ui), over the forms.
 add_library(lumiroka_platform STATIC
-    platform/appdirs.cpp platform/boottimeclock.cpp platform/fontwarmup.cpp platform/placement.cpp platform/notifier.cpp
-    platform/qtsettingsstore.cpp
-    platform/sound.cpp platform/ticktimer.cpp platform/tray.cpp platform/windowraise.cpp)
-target_link_libraries(lumiroka_platform PUBLIC lumiroka_forms Qt6::Widgets)
+    platform/accessiblealert.cpp platform/appdirs.cpp platform/boottimeclock.cpp platform/desktopnotification.cpp
+    platform/fontwarmup.cpp platform/notifier.cpp platform/placement.cpp platform/qtsettingsstore.cpp
+    platform/sound.cpp platform/ticktimer.cpp platform/tray.cpp platform/windowraise.cpp platform/x11activation.cpp)
+# Qt's GUI library loads D-Bus anyway on Linux desktops: linking it costs nothing at start.
+target_link_libraries(lumiroka_platform PUBLIC lumiroka_forms Qt6::Widgets Qt6::DBus)
 # Fonts on Linux and the BSDs come from fontconfig, which the start-up reads ahead of time.
 if(UNIX AND NOT APPLE)
     find_package(Fontconfig REQUIRED)

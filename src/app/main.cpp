@@ -133,6 +133,9 @@ int main(int argc, char **argv)
     window.connectForm(form);
     tray.onNotify = [&form](int message) { form.Form_MouseMove(0, 0, static_cast<float>(message), 0); };
     tray.onLost = [&form] { form.trayLost(); };
+    tray.setMenu(window.trayMenu().hostMenu());
     form.Form_Load();
-    return app.exec();
+    const int code = app.exec();
+    tray.setMenu(nullptr); // the window and its menus go first
+    return code;
 }

@@ -1,10 +1,14 @@
 #include "platform/tray.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWidget>
 
 namespace lumiroka {
 
@@ -12,15 +16,24 @@ namespace {
 constexpr int kHostCheckMs = 2000;
 constexpr int kLeftButtonUp = 514;
 constexpr int kRightButtonUp = 517;
+
+// Qt's embedded (XEmbed) tray icon is a widget of this name; it acts on the press.
+bool isEmbeddedIcon(QObject *object)
+{
+    return object->isWidgetType() && object->objectName() == QLatin1String("QSystemTrayIconSys");
+}
 } // namespace
 
 QtTrayIcon::QtTrayIcon(QString iconFile) : m_iconFile(std::move(iconFile)), m_hostCheck(std::make_unique<QTimer>())
 {
     m_hostCheck->setInterval(kHostCheckMs);
-    QObject::connect(m_hostCheck.get(), &QTimer::timeout, [this] { checkHost(); });
+    connect(m_hostCheck.get(), &QTimer::timeout, this, &QtTrayIcon::checkHost);
 }
 
-QtTrayIcon::~QtTrayIcon() = default;
+QtTrayIcon::~QtTrayIcon()
+{
+    watchClicks(false);
+}
 
 bool QtTrayIcon::isAvailable() const
 {
@@ -35,7 +48,10 @@ void QtTrayIcon::add(const std::string &toolTip)
         QImageReader reader(m_iconFile, "png");
         reader.setAutoDetectImageFormat(false);
         m_icon = std::make_unique<QSystemTrayIcon>(QIcon(QPixmap::fromImage(reader.read())));
-        QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason why) {
+        // From a StatusNotifier host: Activate (usually the left button) and ContextMenu
+        // (a right click on a host that does not draw the menu itself). An embedded icon's
+        // own signals come from presses, which eventFilter() keeps from it.
+        connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
             if (!onNotify)
                 return;
             if (why == QSystemTrayIcon::Trigger)
@@ -43,8 +59,11 @@ void QtTrayIcon::add(const std::string &toolTip)
             else if (why == QSystemTrayIcon::Context)
                 onNotify(kRightButtonUp);
         });
+        if (m_menu)
+            m_icon->setContextMenu(m_menu);
     }
     m_icon->setToolTip(QString::fromStdString(toolTip));
+    watchClicks(true);
     m_icon->show();
     m_hostCheck->start();
 }
@@ -52,6 +71,7 @@ void QtTrayIcon::add(const std::string &toolTip)
 void QtTrayIcon::remove()
 {
     m_hostCheck->stop();
+    watchClicks(false);
     if (m_icon)
         m_icon->hide();
 }
@@ -60,6 +80,46 @@ void QtTrayIcon::setToolTip(const std::string &toolTip)
 {
     if (m_icon)
         m_icon->setToolTip(QString::fromStdString(toolTip));
+}
+
+void QtTrayIcon::setMenu(QMenu *menu)
+{
+    m_menu = menu;
+    if (m_icon)
+        m_icon->setContextMenu(menu);
+}
+
+void QtTrayIcon::watchClicks(bool on)
+{
+    if (on == m_watching || !QCoreApplication::instance())
+        return;
+    // Only while the icon is shown: the filter sees every event of the program.
+    if (on)
+        QCoreApplication::instance()->installEventFilter(this);
+    else
+        QCoreApplication::instance()->removeEventFilter(this);
+    m_watching = on;
+}
+
+bool QtTrayIcon::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+        return false;
+    if (!isEmbeddedIcon(watched))
+        return false;
+    // The press and the double click do nothing by themselves; the release of the left
+    // or right button over the icon opens the menu (so a double click opens it through
+    // the release that follows).
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const bool over = static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint());
+    if (type == QEvent::MouseButtonRelease && over && onNotify) {
+        if (mouse->button() == Qt::LeftButton)
+            onNotify(kLeftButtonUp);
+        else if (mouse->button() == Qt::RightButton)
+            onNotify(kRightButtonUp);
+    }
+    return true;
 }
 
 void QtTrayIcon::checkHost()

@@ -12,6 +12,7 @@
 #include "core/timecounter.h"
 #include "forms/layout.h"
 #include "forms/mainform.h"
+#include "platform/accessiblealert.h"
 #include "platform/notifier.h"
 #include "platform/placement.h"
 #include "ui/geometry.h"
@@ -228,6 +229,8 @@ void QtMainWindow::connectForm(mainform &form)
     connect(m_picbox, &PictureBox::clicked, this, [&form] { form.picbox_Click(0); });
     m_dialog.connectForm(form.optionformObject());
     m_menu.connectForm(form.menuformObject());
+    // The desktop notification's action takes the tray menu's way back.
+    m_raiser.onRestore = [&form] { form.restoreFromTray(); };
 }
 
 // ---------------------------------------------------------------- controls
@@ -344,12 +347,16 @@ void QtMainWindow::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
 }
 
-void QtMainWindow::raiseToFront(const std::string &)
+void QtMainWindow::raiseToFront(const std::string &alarmLine)
 {
-    m_raiser.raiseToFront(this);
+    m_raiser.raiseToFront(this, qs(alarmLine));
+    announceAlert(this, qs(alarmLine));
 }
 
-void QtMainWindow::withdrawAttention() {}
+void QtMainWindow::withdrawAttention()
+{
+    m_raiser.withdraw();
+}
 
 void QtMainWindow::popupMenu()
 {

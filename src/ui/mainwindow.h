@@ -37,6 +37,7 @@ public:
 
     QtOptionsDialog &optionsDialog() { return m_dialog; }
     QtTrayMenu &trayMenu() { return m_menu; }
+    QtWindowRaiser &raiser() { return m_raiser; }
 
     // MainWindow
     IntervalTimer &swtimer() override { return m_swtimer; }

@@ -15,6 +15,13 @@ QtTrayMenu::QtTrayMenu() : m_mfile(std::make_unique<QMenu>(QString::fromUtf8(lay
     m_mfile->addSeparator()->setObjectName(QStringLiteral("sep"));
     m_smenu2 = m_mfile->addAction(QString::fromUtf8(layout::kCloseItem));
     m_smenu2->setObjectName(QStringLiteral("smenu2"));
+
+    // Shared actions: whichever menu the person uses, the same handlers run.
+    m_hostMenu = std::make_unique<QMenu>();
+    m_hostMenu->setObjectName(QStringLiteral("hostmenu"));
+    m_hostMenu->addAction(m_smenu1);
+    m_hostMenu->addSeparator();
+    m_hostMenu->addAction(m_smenu2);
 }
 
 QtTrayMenu::~QtTrayMenu() = default;

@@ -21,6 +21,9 @@ public:
     void connectForm(menuform &form);
 
     QMenu *mfile() const { return m_mfile.get(); }
+    // The same two items for a tray host that draws the menu itself: Qt turns the menu it
+    // hands to a host into a D-Bus menu, so the host gets a menu object of its own.
+    QMenu *hostMenu() const { return m_hostMenu.get(); }
     QAction *smenu1() const { return m_smenu1; }
     QAction *smenu2() const { return m_smenu2; }
 
@@ -29,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<QMenu> m_mfile;
+    std::unique_ptr<QMenu> m_hostMenu;
     QAction *m_smenu1;
     QAction *m_smenu2;
 };

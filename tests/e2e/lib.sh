@@ -241,17 +241,14 @@ e2e_wait_until() {
     done
 }
 
-# Starts Xvfb on the first free display from :90 up, then openbox and trayer.
-# Exports DISPLAY.
-e2e_start_session() {
-    local n pid tool
-    for tool in Xvfb openbox trayer xdotool xprop xwininfo wmctrl import compare convert xcalc; do
-        command -v "$tool" >/dev/null || e2e_die "missing tool: $tool"
-    done
-    for ((n = 90; n < 190; n++)); do
+# e2e_start_xvfb FIRST LAST WxH [XVFB_ARGS...]: Xvfb on the first free display of
+# :FIRST..:LAST; exports DISPLAY.
+e2e_start_xvfb() {
+    local first=$1 last=$2 size=$3 n pid
+    shift 3
+    for ((n = first; n <= last; n++)); do
         [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 "${E2E_SCREEN_W}x${E2E_SCREEN_H}x24" -nolisten tcp -noreset \
-            >"$E2E_TMP/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset "$@" >"$E2E_TMP/xvfb.log" 2>&1 &
         pid=$!
         # Another test may have taken the same number a moment ago: then try the next.
         if e2e_wait_until 10 e2e_x_ready "$n" "$pid"; then
@@ -259,12 +256,22 @@ e2e_start_session() {
             E2E_XVFB_PID=$pid
             E2E_DISPLAY_NUM=$n
             export DISPLAY=":$n"
-            break
+            return 0
         fi
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
-    [[ -n "${DISPLAY:-}" && "$DISPLAY" == ":$n" ]] || e2e_die "no X server could be started"
+    return 1
+}
+
+# Starts Xvfb on the first free display from :90 up, then openbox and trayer.
+# Exports DISPLAY.
+e2e_start_session() {
+    local tool
+    for tool in Xvfb openbox trayer xdotool xprop xwininfo wmctrl import compare convert xcalc; do
+        command -v "$tool" >/dev/null || e2e_die "missing tool: $tool"
+    done
+    e2e_start_xvfb 90 189 "${E2E_SCREEN_W}x${E2E_SCREEN_H}" || e2e_die "no X server could be started"
 
     # trayer before the window manager: started after it, trayer now and then left its
     # panel unmapped on a loaded machine. The window manager adopts the mapped panel.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2119,SC2317,SC2016 # optional arguments; helpers run through e2e_check; awk
 # The notification area: minimizing hides the window behind an icon in trayer; the
-# icon's menu (left or right button) restores the window or ends the program; the count
+# icon's menu (on the release of the left or right button) restores the window or ends
+# the program; the count
 # goes on meanwhile; a countdown started with both options on hides at START and comes
 # back at zero; losing the tray host brings the window back.
 #
@@ -56,7 +57,12 @@ e2e_screenshot root "$E2E_TMP/shots/screen.png"
 e2e_crop "$E2E_TMP/shots/screen.png" "$(e2e_window_size "$panel")+$px+$py" "$tray" && e2e_keep "$tray" tray
 e2e_expect_between "pink pixels of the stopwatch in the notification area" "$(e2e_count_color "$tray" pink)" 20 484
 
-open_menu 1 && {
+# The press alone opens nothing; the release does.
+xdotool mousemove --window "$icon" 11 11 mousedown 1
+e2e_check "a press on the icon alone opens no menu" e2e_not e2e_wait_until 0.8 has_menu
+xdotool mouseup 1
+e2e_check "the release of the left button opens the menu" e2e_wait_until 3 has_menu && {
+    MENU=$(e2e_find_menu)
     e2e_screenshot "$MENU" "$E2E_TMP/shots/menu-left.png" && e2e_keep "$E2E_TMP/shots/menu-left.png" menu
     e2e_key Escape
     e2e_check "Escape closes the menu" e2e_wait_until 2 e2e_not has_menu

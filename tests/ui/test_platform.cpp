@@ -16,11 +16,21 @@
 #include "platform/qtalarmsound.h"
 #include "platform/qtsettingsstore.h"
 #include "platform/ticktimer.h"
+#include "platform/tray.h"
 #include "settings/settings.h"
 #include "ui/picturebox.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;
+
+namespace {
+// Stands in for Qt's embedded tray icon widget, which acts on the press.
+struct EmbeddedIcon : QWidget
+{
+    int presses = 0;
+    void mousePressEvent(QMouseEvent *) override { ++presses; }
+};
+} // namespace
 
 class TestPlatform : public QObject
 {
@@ -52,6 +62,7 @@ private slots:
     void picturesLoadAsDistinctObjectsWithTheFilesPixels();
     void truncatedOrHugePicturesAreRefused();
     void tickTimerKeepsToTheSecondGrid();
+    void embeddedTrayIconOpensTheMenuOnTheRelease();
     void fontWarmupCanBeWaitedForOrNot();
 };
 
@@ -310,6 +321,45 @@ void TestPlatform::tickTimerKeepsToTheSecondGrid()
     QVERIFY(!timer.isActive());
     QTest::qWait(50);
     QCOMPARE(ticks, 5);
+}
+
+void TestPlatform::embeddedTrayIconOpensTheMenuOnTheRelease()
+{
+    QtTrayIcon tray(QStringLiteral(":/icons/lumiroka-16.png"));
+    QList<int> opened;
+    tray.onNotify = [&](int message) { opened << message; };
+    EmbeddedIcon icon;
+    icon.setObjectName(QStringLiteral("QSystemTrayIconSys"));
+    icon.resize(22, 22);
+    icon.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&icon));
+    tray.add("Lumiroka");
+
+    const QPoint inside(5, 6);
+    QTest::mousePress(&icon, Qt::LeftButton, {}, inside);
+    QVERIFY(opened.isEmpty()); // a press alone does nothing...
+    QCOMPARE(icon.presses, 0); // ...not even through Qt's own handler
+    QTest::mouseRelease(&icon, Qt::LeftButton, {}, inside);
+    QCOMPARE(opened, QList<int>{514});
+    QTest::mousePress(&icon, Qt::RightButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::RightButton, {}, inside);
+    QCOMPARE(opened, (QList<int>{514, 517}));
+    QTest::mousePress(&icon, Qt::MiddleButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::MiddleButton, {}, inside);
+    QTest::mousePress(&icon, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::LeftButton, {}, QPoint(60, 60)); // let go away from the icon
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(inside), QPointF(icon.mapToGlobal(inside)),
+                            Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&icon, &doubleClick);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(icon.presses, 0);
+
+    // Removed, the icon's events are none of the tray's business.
+    tray.remove();
+    QTest::mousePress(&icon, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(&icon, Qt::LeftButton, {}, inside);
+    QCOMPARE(icon.presses, 1);
+    QCOMPARE(opened.size(), 2);
 }
 
 void TestPlatform::fontWarmupCanBeWaitedForOrNot()

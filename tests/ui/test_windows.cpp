@@ -71,6 +71,7 @@ private slots:
     void versionBoxHasNoIcon();
     void timersKeepRunningBehindTheDialog();
     void trayMenuHasItsItems();
+    void hostMenuAndNotificationRestoreLikeTheMenuItem();
     void clickWaitServesTheRealTimers();
 };
 
@@ -407,6 +408,33 @@ void TestWindows::trayMenuHasItsItems()
     QCOMPARE(actions[2]->text(), QStringLiteral("閉じる(&C)"));
     QCOMPARE(menu->activeAction(), nullptr); // no default item
     menu->hide();
+}
+
+void TestWindows::hostMenuAndNotificationRestoreLikeTheMenuItem()
+{
+    {
+        // The notification's action takes the tray menu's way back.
+        QtHarness h;
+        h.window->setWindowState(Qt::WindowMinimized);
+        QVERIFY(!h.window->isVisible());
+        QVERIFY(h.window->raiser().onRestore);
+        h.window->raiser().onRestore();
+        QVERIFY(h.window->isVisible());
+        QVERIFY(!h.window->isMinimized());
+        QVERIFY(!h.tray.present);
+    }
+    QtHarness h;
+    h.window->setWindowState(Qt::WindowMinimized);
+    QtTrayMenu &menus = h.window->trayMenu();
+    QVERIFY(menus.hostMenu() != menus.mfile()); // Qt turns a host's menu into a D-Bus menu
+    const QList<QAction *> items = menus.hostMenu()->actions();
+    QCOMPARE(items.size(), 3);
+    QCOMPARE(items[0], menus.smenu1());
+    QVERIFY(items[1]->isSeparator());
+    QCOMPARE(items[2], menus.smenu2());
+    items[0]->trigger();
+    QVERIFY(h.window->isVisible());
+    QVERIFY(!h.tray.present);
 }
 
 void TestWindows::clickWaitServesTheRealTimers()

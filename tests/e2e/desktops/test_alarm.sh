@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2317 # helpers run through e2e_check and e2e_wait_until
+# The alarm reaches a person who went on typing in another program, on a real desktop's
+# window manager: from behind that program's window, from the taskbar (minimized) and
+# from the notification area (or, without a tray host, from the taskbar again). Each
+# time our window ends up in front and focused, with nothing left "always on top" and no
+# desktop notification (the raise worked). On Xfce, the tray icon's menus as the panel
+# shows them. On KWin with focus-stealing prevention at its strictest, the fallback: the
+# window asks for attention and a critical notification with the alarm line appears,
+# withdrawn by START・STOP.
+#
+# usage: test_alarm.sh /path/to/lumiroka mutter|kwin|xfce
+set -u
+source "$(dirname "$0")/lib.sh"
+DESKTOP=${2:-}
+desk_init "${1:-}" "$DESKTOP"
+desk_start "$DESKTOP"
+SHOTS=$E2E_ARTIFACTS/desktops
+mkdir -p "$SHOTS"
+
+set_countdown() {
+    local i
+    for ((i = 0; i < $2; i++)); do e2e_click_at "$1" "$E2E_PT_SEC_UP"; done
+}
+
+# The other program: an editable text window (GTK, which stamps each key press as the
+# window's latest user time, as editors and terminals do). Sets OTHER_PID and OTHER_WIN.
+open_other() {
+    local x y id
+    read -r x y <<<"$(e2e_window_pos "$1")"
+    zenity --text-info --editable --filename=/etc/services --width=460 --height=360 >"$E2E_TMP/other.log" 2>&1 &
+    OTHER_PID=$!
+    e2e_track "$OTHER_PID"
+    other_window() {
+        for id in $(xdotool search --onlyvisible --class '^Zenity$' 2>/dev/null); do
+            e2e_in_client_list "$id" && { echo "$id"; return 0; }
+        done
+        return 1
+    }
+    OTHER_WIN=$(e2e_wait_window 20 other_window) || e2e_die "the other program's window did not appear"
+    xdotool windowmove "$OTHER_WIN" $((x - 100)) $((y - 90)) 2>/dev/null
+    e2e_activate "$OTHER_WIN" 3 || e2e_log "note: the other window did not become active by windowactivate"
+    xdotool mousemove --window "$OTHER_WIN" 60 60 click 1
+}
+
+# Keeps typing in the other program (a key every 0.2 s) until stop_typing.
+start_typing() {
+    (while :; do xdotool key shift; sleep 0.2; done) >/dev/null 2>&1 &
+    TYPIST_PID=$!
+    e2e_track "$TYPIST_PID"
+}
+
+stop_typing() {
+    [[ -n "${TYPIST_PID:-}" ]] || return 0
+    kill "$TYPIST_PID" 2>/dev/null
+    wait "$TYPIST_PID" 2>/dev/null
+    e2e_untrack "$TYPIST_PID"
+    TYPIST_PID=""
+}
+
+end_other() {
+    stop_typing
+    [[ -n "${OTHER_PID:-}" ]] || return 0
+    kill "$OTHER_PID" 2>/dev/null
+    wait "$OTHER_PID" 2>/dev/null
+    e2e_untrack "$OTHER_PID"
+    OTHER_PID="" OTHER_WIN=""
+}
+
+# raised_checks WIN TAG: in front of the other window, focused, not left "above", and
+# no notification asked for.
+raised_checks() {
+    local win=$1 tag=$2
+    e2e_check "$tag: our window is above the other one" e2e_wait_until 2 e2e_above "$win" "$OTHER_WIN"
+    e2e_check "$tag: our frame is above the other's in the X stacking order" desk_x_above "$win" "$OTHER_WIN"
+    e2e_check "$tag: our window is the active one" e2e_wait_until 2 e2e_is_active "$win"
+    e2e_check "$tag: the buttons are visible on the screen" e2e_wait_until 3 desk_buttons_on_screen "$win" "$tag"
+    e2e_screenshot root "$SHOTS/$DESK-$tag.png"
+    sleep 1.5 # past the moment the program judges the raise
+    e2e_log "$tag: $(desk_describe "$win" "$OTHER_WIN")"
+    e2e_check "$tag: no _NET_WM_STATE_ABOVE left" e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
+    e2e_check "$tag: no desktop notification (the raise worked)" test "$(desk_notify_count Notify)" = 0
+}
+
+# alarm_while_typing SETTINGS_CHECK2 HOW TAG: a 4-second countdown, the window put away
+# (HOW: behind | minimize), the person typing elsewhere when it runs out.
+alarm_while_typing() {
+    local check2=$1 how=$2 tag=$3 win
+    e2e_write_settings 0 0 "$check2"
+    e2e_launch_app
+    win=$(e2e_main_window 30) || e2e_die "$tag: the main window did not appear"
+    set_countdown "$win" 5
+    e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+    if [[ $how == minimize ]]; then
+        xdotool windowminimize "$win"
+        if [[ $check2 == 1 && $DESK_TRAY != none ]]; then
+            e2e_check "$tag: minimized, the window goes to the tray (not managed)" e2e_wait_until 3 e2e_not e2e_in_client_list "$win"
+            e2e_check "$tag: our item is registered with the panel" e2e_wait_until 3 desk_sni_has_app_item
+        else
+            e2e_check "$tag: minimized (ICCCM Iconic)" e2e_wait_until 3 e2e_wm_state_is "$win" Iconic
+        fi
+    fi
+    open_other "$win"
+    start_typing
+    [[ $how == behind ]] && e2e_check "$tag: before the alarm the other window is above ours" e2e_above "$OTHER_WIN" "$win"
+    e2e_check "$tag: the alarm has not come yet" e2e_not grep -q '00:00:00' <<<"$(e2e_caption "$win")"
+    e2e_expect_caption "$tag: the alarm comes" "$win" "Lumiroka - 00:00:00" 8 "*"
+    e2e_check "$tag: after the alarm viewable" e2e_wait_until 3 e2e_is_viewable "$win"
+    e2e_check "$tag: after the alarm ICCCM state Normal" e2e_wait_until 2 e2e_wm_state_is "$win" Normal
+    [[ $check2 == 1 && $DESK_TRAY == sni ]] && e2e_check "$tag: after the alarm our tray item is gone" e2e_wait_until 3 e2e_not desk_sni_has_app_item
+    raised_checks "$win" "$tag"
+    stop_typing
+    e2e_kill_app
+    end_other
+}
+
+alarm_while_typing 0 behind behind
+alarm_while_typing 0 minimize minimized
+alarm_while_typing 1 minimize tray
+
+# ================================================================== the tray icon's menus (Xfce's panel)
+if [[ $DESK_TRAY == sni ]]; then
+    # "X Y" of the pink stopwatch in the panel along the top.
+    icon_on_screen() {
+        local shot="$E2E_TMP/shots/find-icon.png"
+        e2e_screenshot root "$shot" || return 1
+        convert "$shot" -crop "${DESK_SCREEN_W}x28+0+0" +repage -alpha off -depth 8 txt:- 2>/dev/null |
+            awk -F'[(),: ]+' 'NR > 1 { if ($3 > 200 && $5 > 120 && $3 > $4 + 80 && $5 > $4 + 20) { n++; sx += $1; sy += $2 } }
+                END { if (n >= 8) printf "%d %d\n", sx / n, sy / n; else exit 1 }'
+    }
+    # The panel's menu: a viewable override-redirect window of a size for two items, not
+    # ours (the panel draws it in its tray plugin's process).
+    panel_menu() {
+        local id info
+        while read -r id; do
+            info=$(xwininfo -stats -id "$id" 2>/dev/null)
+            grep -q 'Override Redirect State: yes' <<<"$info" && grep -q 'Map State: IsViewable' <<<"$info" || continue
+            (($(awk '/^ *Height:/ { print $2 }' <<<"$info") >= 30 && $(awk '/^ *Width:/ { print $2 }' <<<"$info") >= 60)) ||
+                continue
+            [[ "$(xprop -id "$id" _NET_WM_PID 2>/dev/null | awk '{ print $3 }')" == "$APP_PID" ]] && continue
+            echo $((id))
+            return 0
+        done < <(xwininfo -root -children 2>/dev/null | awk '/^ +0x/ { print $1 }')
+        return 1
+    }
+    click_icon() {
+        local x y
+        xdotool mousemove $((DESK_SCREEN_W / 2)) $((DESK_SCREEN_H / 3)) # a hovered icon is drawn highlighted
+        sleep 0.5
+        read -r x y <<<"$(e2e_wait_window 4 icon_on_screen)"
+        [[ -n "$x" ]] || { e2e_fail "the icon is not visible in the panel"; return 1; }
+        xdotool mousemove "$x" "$y" sleep 0.3 click "$1"
+    }
+    to_tray() {
+        xdotool windowminimize "$1"
+        e2e_check "menus: minimized into the tray" e2e_wait_until 3 desk_sni_has_app_item
+        sleep 0.5
+    }
+
+    e2e_write_settings 0 0 1
+    e2e_launch_app
+    win=$(e2e_main_window 30) || e2e_die "menus: the main window did not appear"
+    to_tray "$win"
+    click_icon 3
+    if menu=$(e2e_wait_window 3 panel_menu); then
+        e2e_pass "right click on the icon: the panel opens a menu"
+        e2e_screenshot root "$SHOTS/$DESK-tray-right.png"
+        e2e_key r # ours has 元のｻｲｽﾞに戻す(&R)
+        e2e_check "its restore item brings the window back" e2e_wait_until 3 e2e_is_viewable "$win"
+        e2e_check "... and takes the icon away" e2e_wait_until 3 e2e_not desk_sni_has_app_item
+    else
+        e2e_fail "right click on the icon: no menu"
+        e2e_screenshot root "$SHOTS/$DESK-tray-right-nomenu.png"
+        e2e_key Escape # whatever opened instead
+    fi
+    to_tray "$win"
+    click_icon 1
+    if menu=$(e2e_wait_window 3 e2e_find_menu); then
+        e2e_pass "left click on the icon: our menu at the pointer"
+        e2e_screenshot root "$SHOTS/$DESK-tray-left.png"
+        e2e_key c # 閉じる(&C)
+        e2e_check "its close item ends the program" e2e_wait_app_exit 3
+    else
+        e2e_fail "left click on the icon: no menu"
+        e2e_screenshot root "$SHOTS/$DESK-tray-left-nomenu.png"
+    fi
+    e2e_app_running && e2e_kill_app
+fi
+
+# ================================================================== refused: the fallback (KWin)
+if [[ $DESK == kwin ]]; then
+    # The strictest focus-stealing prevention grants no program's own request.
+    printf '[Windows]\nFocusStealingPreventionLevel=4\n' >"$XDG_CONFIG_HOME/kwinrc"
+    dbus-send --session --print-reply --dest=org.kde.KWin /KWin org.kde.KWin.reconfigure >/dev/null ||
+        e2e_die "KWin did not take the new configuration"
+    e2e_write_settings 1 0 0
+    e2e_launch_app
+    win=$(e2e_main_window 30) || e2e_die "refused: the main window did not appear"
+    set_countdown "$win" 4
+    e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+    open_other "$win"
+    start_typing
+    e2e_expect_caption "refused: the alarm comes" "$win" "Lumiroka - 00:00:00" 8 "*"
+    notified() { test "$(desk_notify_count Notify)" -ge 1; }
+    e2e_check "refused: a desktop notification comes" e2e_wait_until 4 notified
+    e2e_expect_eq "refused: it is critical and says the alarm line" "2 おーい、時間だぜ！" "$(desk_notify_last)"
+    e2e_check "refused: the window asks for attention" e2e_has_net_state "$win" _NET_WM_STATE_DEMANDS_ATTENTION
+    e2e_check "refused: still not the active window (the desktop said no)" e2e_not e2e_is_active "$win"
+    sleep 1 # the service draws its bubble
+    e2e_screenshot root "$SHOTS/$DESK-refused.png"
+    stop_typing
+    # The person comes back through the taskbar (a pager's request, always granted).
+    e2e_activate "$win" 3 || e2e_log "note: the taskbar's activation did not take"
+    e2e_click_at "$win" "$E2E_PT_STARTSTOP" # silences the alarm
+    withdrawn() { test "$(desk_notify_count CloseNotification)" -ge 1; }
+    e2e_check "refused: START・STOP withdraws the notification" e2e_wait_until 3 withdrawn
+    e2e_check "refused: no _NET_WM_STATE_ABOVE left" e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
+    e2e_kill_app
+    end_other
+fi
+
+e2e_finish
