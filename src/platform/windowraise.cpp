@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "forms/layout.h"
 #include "platform/desktopnotification.h"
 #include "platform/x11activation.h"
 
@@ -25,7 +26,9 @@ QtWindowRaiser::~QtWindowRaiser() = default;
 
 QString QtWindowRaiser::restoreLabel()
 {
-    return QStringLiteral("元のｻｲｽﾞに戻す");
+    // The tray menu's restore item, without its access key: a notification has none.
+    QString label = QString::fromUtf8(layout::kRestoreItem);
+    return label.left(label.lastIndexOf(QLatin1Char('(')));
 }
 
 void QtWindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)

@@ -191,6 +191,7 @@ void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
     QTimer::singleShot(0, &other, [&] { other.activateWindow(); });
     QTRY_VERIFY_WITH_TIMEOUT(!m_service->shown.isEmpty(), QtWindowRaiser::kConfirmMs + 3000);
     QCOMPARE(m_service->shown[0].body, QStringLiteral("おーい、時間だぜ！"));
+    QVERIFY(m_service->shown[0].actions.contains(QStringLiteral("元のｻｲｽﾞに戻す"))); // the tray item's words
     QCOMPARE(restores, 0);
     // Chosen again until the program has the service's answer with the id; only the
     // first choice counts, since the service closes the notification.
