@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages Lumiroka needs, only those still missing.
 #   install-deps.sh run    build and run the program
 #   install-deps.sh test   also everything the three test layers need
+#   install-deps.sh windows the cross-compilers, Wine and NSIS for the Windows program
 set -euo pipefail
 
 mode=${1:-run}
@@ -12,9 +13,14 @@ run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file)
 
+windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip
+              fonts-ipafont-gothic)
+
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "$mode" = test ]; then
     wanted+=("${test_pkgs[@]}")
+elif [ "$mode" = windows ]; then
+    wanted=("${windows_pkgs[@]}" "${test_pkgs[@]}")
 fi
 
 # Sound needs a sound server; desktops bring PipeWire or PulseAudio. Add PulseAudio only
