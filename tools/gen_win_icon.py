@@ -4,7 +4,9 @@
 Reads assets/icons/lumiroka-{16,32,48,64,256}.png (made by gen_icons.py) and writes
 assets/icons/lumiroka-win.ico with
   16 x 16 and 32 x 32   4 bits per pixel: the 16-colour images themselves, one palette
-                        entry given to the transparent mask
+                        entry given to the transparent mask; and the same pixels again
+                        at 32 bits, which is what Windows picks on today's screens and
+                        what some tray hosts need to draw an icon at all
   48 x 48 and 64 x 64   32 bits per pixel with alpha
   256 x 256             PNG, as Windows Vista and later read it
 The 16 x 16 image is also the notification-area icon.
@@ -98,7 +100,8 @@ def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     icons = argv[1] if len(argv) > 1 else os.path.join(here, '..', 'assets', 'icons')
     images = []
-    for size, encode in ((16, four_bit), (32, four_bit), (48, true_colour), (64, true_colour), (256, png)):
+    for size, encode in ((16, four_bit), (32, four_bit), (16, true_colour), (32, true_colour), (48, true_colour),
+                         (64, true_colour), (256, png)):
         img = Image.open(os.path.join(icons, 'lumiroka-%d.png' % size))
         assert img.size == (size, size), img.size
         images.append((size,) + encode(img))
