@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a private prefix, set up on first use.
 #   wine-run.sh PROGRAM.exe [ARGS...]
-# The prefix is $LUMIROKA_WINEPREFIX, else wineprefix/ beside the program's build tree
-# (the directory holding CMakeCache.txt above the program), so the user's own ~/.wine is
-# never touched. Wine's exit code is the program's.
+# The prefix is $LUMIROKA_WINEPREFIX, else wineprefix/ in the program's build tree (the
+# directory holding CMakeCache.txt above the program), so the user's own ~/.wine is never
+# touched. Wine's exit code is the program's.
 #
 # Wine starts its server and services in the background when the first program runs;
 # they inherit that program's stdout and stderr, and a caller that waits for those pipes
@@ -16,7 +16,10 @@ prefix=${LUMIROKA_WINEPREFIX:-}
 if [ -z "$prefix" ]; then
     dir=$(cd "$(dirname "$1")" && pwd)
     while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
-    [ "$dir" != / ] || dir=$(cd "$(dirname "$1")" && pwd)
+    if [ "$dir" = / ]; then
+        echo "wine-run.sh: $1 is not in a build tree; set LUMIROKA_WINEPREFIX" >&2
+        exit 2
+    fi
     prefix=$dir/wineprefix
 fi
 export WINEPREFIX=$prefix
@@ -46,10 +49,13 @@ mkdir -p "$WINEPREFIX" "$HOME"
         wine regedit /S "$(winepath -w "$WINEPREFIX/lumiroka-setup.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 9>&-
         touch "$WINEPREFIX/.lumiroka-ready"
     fi
-    # Starts the server and the services, if they are not running, away from the
-    # caller's pipes; the program started below then finds them up.
-    wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
-    wine wineboot </dev/null >/dev/null 2>&1 9>&-
+    # A server started here is a fresh one (an exit code of 2 means one is running): its
+    # services are then started too, once, away from the caller's pipes. A second start of
+    # them in a running prefix would leave two service managers, and Wine's COM (which
+    # GDI+ uses to decode pictures) then waits ten seconds for a service that never comes.
+    if wineserver -p </dev/null >/dev/null 2>&1 9>&-; then
+        wine wineboot </dev/null >/dev/null 2>&1 9>&-
+    fi
 ) 9>"$WINEPREFIX/.lock"
 
 exec wine "$@"

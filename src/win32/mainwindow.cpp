@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 
 #include "core/product.h"
 #include "core/timecounter.h"
@@ -375,6 +374,8 @@ void Win32MainWindow::setShown(bool shown)
         SetWindowPos(m_window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(m_window, SW_SHOWNORMAL);
         SetFocus(m_buttons[0]);
+        for (std::size_t i = 0; i < m_warnings.size(); ++i)
+            PostMessageW(m_window, kShowWarning, 0, 0);
         return;
     }
     ShowWindow(m_window, SW_SHOW);
@@ -467,11 +468,24 @@ void Win32MainWindow::warn(const std::string &text)
         DWORD written = 0;
         WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
-    // Modeless: a box of its own thread leaves the timers and the window working meanwhile.
-    // Owned by no window (an owner would be disabled), it stays on top until dismissed.
-    std::thread([title = widen(kProductName), body = widen(text)] {
-        MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
-    }).detach();
+    // Shown from the message loop, so this call returns at once. The box has no owner, so
+    // no window is disabled while it is open; its own loop keeps the timers running. At
+    // start-up it waits until the window is on screen: decoding the pictures can run a
+    // message loop of COM's, and the box must not hold up the window's first showing.
+    m_warnings.push_back(widen(text));
+    if (m_everShown)
+        PostMessageW(m_window, kShowWarning, 0, 0);
+}
+
+void Win32MainWindow::showWarning()
+{
+    if (m_warnings.empty())
+        return;
+    const std::wstring text = std::move(m_warnings.front());
+    m_warnings.pop_front();
+    // On top, so that it is not lost behind the main window that the start-up shows next.
+    MessageBoxW(nullptr, text.c_str(), widen(kProductName).c_str(),
+                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void Win32MainWindow::command(int id)
@@ -574,6 +588,9 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         if (m_form)
             m_form->Form_Unload();
+        return 0;
+    case kShowWarning:
+        showWarning();
         return 0;
     default:
         if (message == m_taskbarCreated && m_taskbarCreated && m_tray) {

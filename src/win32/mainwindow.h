@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
+#include <string>
 #include <vector>
 
 #include "forms/frontend.h"
@@ -85,6 +87,9 @@ private:
     void barChanged(TimeField field);
     void command(int id);
     void paintPicture(HWND window);
+    void showWarning();
+
+    static constexpr UINT kShowWarning = WM_APP + 1;
 
     HINSTANCE m_instance;
     HWND m_window = nullptr;
@@ -115,6 +120,7 @@ private:
     HWND m_messbox = nullptr;
     HWND m_focus = nullptr; // the control that had the focus when the window was left
 
+    std::deque<std::wstring> m_warnings;
     PictureRef m_picture;
     bool m_pressed = false;
     bool m_everShown = false;

@@ -33,22 +33,15 @@ HBITMAP createBitmap(int width, int height, void **bits)
     return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-std::string describe(Gdiplus::Status status, const std::wstring &path)
+// Why a file gave no picture. GDI+ says little (Wine answers "generic error" to all), so
+// whether the file can be read at all is asked of the system first.
+std::string unreadable(const std::wstring &path)
 {
-    switch (status) {
-    case Gdiplus::FileNotFound:
-        return "cannot be read";
-    case Gdiplus::Win32Error:
-        // GDI+ reports unreadable files this way; say whether the file is there at all.
-        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? "cannot be read"
-                                                                           : "cannot be read or is not a picture";
-    case Gdiplus::OutOfMemory: // what GDI+ says for many damaged files
-    case Gdiplus::InvalidParameter:
-    case Gdiplus::UnknownImageFormat:
-        return "not a picture, or damaged";
-    default:
-        return "could not be decoded (GDI+ status " + std::to_string(static_cast<int>(status)) + ")";
-    }
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "cannot be read (" + systemMessage(GetLastError()) + ")";
+    CloseHandle(file);
+    return {};
 }
 
 struct BitmapDeleter
@@ -145,11 +138,13 @@ PictureRef loadPicture(const std::string &path, std::string &error)
     if (path.empty())
         return std::make_shared<const Win32Picture>();
     const std::wstring file = widen(path);
+    if (error = unreadable(file); !error.empty())
+        return std::make_shared<const Win32Picture>();
     Gdiplus::GpBitmap *raw = nullptr;
     const Gdiplus::Status status = gp::GdipCreateBitmapFromFile(file.c_str(), &raw);
     GdiplusBitmap image(raw);
     if (status != Gdiplus::Ok || !image) {
-        error = describe(status, file);
+        error = "not a picture, or damaged (GDI+ status " + std::to_string(static_cast<int>(status)) + ")";
         return std::make_shared<const Win32Picture>();
     }
     UINT width = 0;

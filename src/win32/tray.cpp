@@ -37,7 +37,10 @@ bool Win32TrayIcon::notify(DWORD message)
     record.cbSize = sizeof(record);
     record.hWnd = m_window;
     record.uID = kId;
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // The tooltip's update every second leaves the icon alone: handed the icon again,
+    // Wine's tray replaces its copy of it, and a docked icon then stays blank and no
+    // longer reports clicks.
+    record.uFlags = message == NIM_MODIFY ? NIF_TIP : NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = WM_MOUSEMOVE;
     record.hIcon = m_icon;
     lstrcpynW(record.szTip, m_tip.substr(0, kTipChars).c_str(), static_cast<int>(kTipChars + 1));
