@@ -289,7 +289,13 @@ void Win32MainWindow::scroll(HWND bar, int code)
 void Win32MainWindow::setBox(TimeField field, const std::string &text)
 {
     HWND box = m_boxes[at(field)];
-    SetWindowTextW(box, widen(text).c_str());
+    // Every tick sets all three fields; only a changed one is drawn again.
+    const std::wstring wide = widen(text);
+    wchar_t shown[8] = {};
+    GetWindowTextW(box, shown, 8);
+    if (wide == shown)
+        return;
+    SetWindowTextW(box, wide.c_str());
     // A see-through label cannot wipe its old digits: the panel repaints under it first.
     RECT r;
     GetWindowRect(box, &r);
