@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2317 # helpers run through e2e_check
+# shellcheck disable=SC2317,SC2016 # helpers run through e2e_check; eval of quoted tests
 # The Windows artefacts: the portable zip holds the program, its 21 pictures and the chime;
 # the NSIS installer, silent (/S), puts them into Program Files with a Start-menu entry
 # and an entry among the installed programs, and its uninstaller, silent too, takes all

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2317 # helpers run through e2e_check
+# shellcheck disable=SC2317,SC2016 # helpers run through e2e_check; eval of quoted tests
 # The Windows program's options dialog and settings under Wine: OK writes the three string
 # values to the registry; closing without OK changes nothing; the version box; a damaged
 # stored value and a missing picture folder are reported and the timer works on.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2317 # helpers run through e2e_check
+# shellcheck disable=SC2317,SC2016 # helpers run through e2e_check; eval of quoted tests
 # The Windows program under Wine: the caption counts up; a countdown that ends while the
 # window is minimized in the taskbar brings it back in front of another window without
 # leaving it always on top, and the chime is played again every second until START・STOP.

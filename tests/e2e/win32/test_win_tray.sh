@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2317 # helpers run through e2e_check
+# shellcheck disable=SC2317,SC2016 # helpers run through e2e_check; eval of quoted tests
 # The Windows program's notification area under Wine: minimizing hides the window behind
 # an icon docked in trayer; releasing the left or the right button on the icon opens the
 # menu, whose items bring the window back or end the program; a countdown started with

@@ -1,4 +1,5 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034
+# (SC2034: MENU is for the scripts that source this file.)
 # The end-to-end helpers of ../lib.sh for the Windows program under Wine: the same
 # session (Xvfb, openbox, trayer) and checks, with the program started through Wine, its
 # settings in the registry of the build tree's Wine prefix and its tray icon docked by
@@ -42,7 +43,8 @@ wine_quiet() { "$WIN_RUN" "$@" </dev/null >/dev/null 2>&1; }
 # win_import_reg LINE...: imports registry lines ("[key]", "\"name\"=\"value\"") as a .reg
 # file, UTF-16 so that no text depends on the host's locale.
 win_import_reg() {
-    local file="$E2E_TMP/import.$(date +%s%N).reg"
+    local file
+    file="$E2E_TMP/import.$(date +%s%N).reg"
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' "$@" |
         { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$file"
     wine_quiet regedit /S "$(win_path "$file")"
