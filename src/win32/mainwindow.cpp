@@ -112,6 +112,10 @@ Win32MainWindow::~Win32MainWindow()
 {
     if (m_menu)
         DestroyMenu(m_menu);
+    if (m_canvasDc)
+        DeleteDC(m_canvasDc);
+    if (m_canvas)
+        DeleteObject(m_canvas);
     if (m_window)
         DestroyWindow(m_window);
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(m_digitFont), static_cast<HGDIOBJ>(m_uiFont)})
@@ -327,19 +331,24 @@ void Win32MainWindow::paintPicture(HWND window)
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    // Drawn off screen first, so a change of pose never flickers.
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, canvas);
-    FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
+    // Drawn off screen first, so a change of pose never flickers; the canvas is kept, as
+    // the character changes a few times a second.
+    if (!m_canvasDc || m_canvasSize.cx != client.right || m_canvasSize.cy != client.bottom) {
+        if (m_canvasDc)
+            DeleteDC(m_canvasDc);
+        if (m_canvas)
+            DeleteObject(m_canvas);
+        m_canvasDc = CreateCompatibleDC(dc);
+        m_canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        SelectObject(m_canvasDc, m_canvas);
+        m_canvasSize = {client.right, client.bottom};
+    }
+    FillRect(m_canvasDc, &client, GetSysColorBrush(COLOR_BTNFACE));
     if (const auto *picture = dynamic_cast<const Win32Picture *>(m_picture.get()))
-        picture->draw(memory, 0, 0, m_scale.dpi);
+        picture->draw(m_canvasDc, 0, 0, m_scale.dpi);
     if (GetFocus() == window && !(SendMessageW(m_window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
-        DrawFocusRect(memory, &client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(canvas);
-    DeleteDC(memory);
+        DrawFocusRect(m_canvasDc, &client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, m_canvasDc, 0, 0, SRCCOPY);
     EndPaint(window, &paint);
 }
 

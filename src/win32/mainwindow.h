@@ -122,6 +122,9 @@ private:
 
     std::deque<std::wstring> m_warnings;
     PictureRef m_picture;
+    HDC m_canvasDc = nullptr;
+    HBITMAP m_canvas = nullptr;
+    SIZE m_canvasSize{};
     bool m_pressed = false;
     bool m_everShown = false;
     bool m_flashing = false;
