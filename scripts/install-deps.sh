@@ -3,6 +3,7 @@
 #   install-deps.sh run    build and run the program
 #   install-deps.sh test   also everything the test layers need, with the window managers
 #                          and tray hosts of GNOME, KDE and Xfce for the desktop checks
+#   install-deps.sh windows the cross-compilers, Wine and NSIS for the Windows program
 set -euo pipefail
 
 mode=${1:-run}
@@ -16,9 +17,14 @@ test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-u
            at-spi2-core gir1.2-atspi-2.0 python3-gi
            mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd zenity)
 
+windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip
+              fonts-ipafont-gothic)
+
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "$mode" = test ]; then
     wanted+=("${test_pkgs[@]}")
+elif [ "$mode" = windows ]; then
+    wanted=("${windows_pkgs[@]}" "${test_pkgs[@]}")
 fi
 
 # Sound needs a sound server; desktops bring PipeWire or PulseAudio. Add PulseAudio only

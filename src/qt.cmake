@@ -41,30 +41,11 @@ qt_add_executable(lumiroka WIN32 app/main.cpp)
 target_link_libraries(lumiroka PRIVATE lumiroka_ui)
 set_target_properties(lumiroka PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 # The program finds its pictures and sound beside itself, so it runs from the build tree.
-set(LUMIROKA_GIFS
-    piro0 piro0a piro0b piro1 piro1a piro1b piro2
-    zu0 zu0a zu0b zu1 zu1a zu1b zu2
-    tavrick0 tavrick0a tavrick0b tavrick1 tavrick1a tavrick1b tavrick2)
-set(staged)
-foreach(name IN LISTS LUMIROKA_GIFS)
-    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/gif/${name}.gif
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/gif/${name}.gif
-                ${PROJECT_BINARY_DIR}/gif/${name}.gif
-        DEPENDS ${PROJECT_SOURCE_DIR}/assets/gif/${name}.gif)
-    list(APPEND staged ${PROJECT_BINARY_DIR}/gif/${name}.gif)
-    install(FILES ${PROJECT_SOURCE_DIR}/assets/gif/${name}.gif DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiroka/gif)
-endforeach()
-add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/justtime.wav
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/justtime.wav
-            ${PROJECT_BINARY_DIR}/justtime.wav
-    DEPENDS ${PROJECT_SOURCE_DIR}/assets/justtime.wav)
-list(APPEND staged ${PROJECT_BINARY_DIR}/justtime.wav)
-add_custom_target(lumiroka_assets ALL DEPENDS ${staged})
-add_dependencies(lumiroka lumiroka_assets lumiroka_sound)
+lumiroka_stage_assets(TARGET lumiroka INSTALL_DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiroka)
+add_dependencies(lumiroka lumiroka_sound)
 
 install(TARGETS lumiroka RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS lumiroka_sound LIBRARY DESTINATION lib/lumiroka)
-install(FILES ${PROJECT_SOURCE_DIR}/assets/justtime.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiroka)
 
 # Desktop integration: launcher entry, software-centre metadata and the themed icon.
 install(FILES ${PROJECT_SOURCE_DIR}/assets/desktop/org.lumiroka.Lumiroka.desktop

@@ -6,5 +6,6 @@ PY=${PYTHON:-/usr/bin/python3}
 TOOLS=$(cd "$(dirname "$0")" && pwd)
 "$PY" "$TOOLS/gen_characters.py"
 "$PY" "$TOOLS/gen_icons.py"
+"$PY" "$TOOLS/gen_win_icon.py"
 "$PY" "$TOOLS/gen_sound.py"
 "$PY" "$TOOLS/check_assets.py"

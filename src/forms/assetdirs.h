@@ -11,9 +11,17 @@ namespace lumiroka {
 class AssetDirs
 {
 public:
+    // Whether a regular file exists at a path (UTF-8, the system's separators).
+    using FileTest = bool (*)(const std::string &path);
+    // The standard library's test (std::filesystem).
+    static bool isRegularFile(const std::string &path);
+
     AssetDirs() = default;
     // Searches the given directories in order (tests point this at their own trees).
-    explicit AssetDirs(std::vector<std::string> dirs) : m_dirs(std::move(dirs)) {}
+    explicit AssetDirs(std::vector<std::string> dirs) : AssetDirs(std::move(dirs), &isRegularFile) {}
+    // The same with a test of the front end's own: a program that has its system's file
+    // calls at hand need not carry std::filesystem and the locale machinery it brings.
+    AssetDirs(std::vector<std::string> dirs, FileTest exists) : m_dirs(std::move(dirs)), m_exists(exists) {}
     static AssetDirs besideExecutable(const std::string &exeDir);
 
     const std::vector<std::string> &dirs() const { return m_dirs; }
@@ -24,6 +32,7 @@ public:
 
 private:
     std::vector<std::string> m_dirs;
+    FileTest m_exists = nullptr;
 };
 
 } // namespace lumiroka

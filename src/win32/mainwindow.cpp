@@ -1,0 +1,684 @@
+#include "win32/mainwindow.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/product.h"
+#include "core/timecounter.h"
+#include "forms/layout.h"
+#include "forms/mainform.h"
+#include "win32/picture.h"
+#include "win32/resource.h"
+#include "win32/text.h"
+#include "win32/tray.h"
+
+namespace lumiroka::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"Lumiroka";
+constexpr wchar_t kPictureClass[] = L"LumirokaPicture";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// Lets the dialog manager's keyboard handling (Tab, Space) work in this ordinary window.
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+
+enum ControlId : int
+{
+    kSsbutton = 100,
+    kResetbutton,
+    kCommand1,
+    kEndbutton,
+    kHourbar = 110,
+    kMinbar,
+    kSecbar,
+    kHourbox = 120,
+    kMinbox,
+    kSecbox,
+    kLabel1,
+    kLabel2,
+    kTimerbox,
+    kMessbox,
+    kPicbox = 140,
+    kMenuRestore = 200,
+    kMenuClose,
+};
+
+std::size_t at(TimeField field)
+{
+    return static_cast<std::size_t>(field);
+}
+
+const std::array<const layout::Control *, 3> kBoxes = {&layout::hourbox, &layout::minbox, &layout::secbox};
+const std::array<const layout::Control *, 2> kColons = {&layout::Label1, &layout::Label2};
+const std::array<const layout::Control *, 3> kBars = {&layout::hourbar, &layout::minbar, &layout::secbar};
+const std::array<const layout::Control *, 4> kButtons = {&layout::ssbutton, &layout::resetbutton, &layout::Command1,
+                                                         &layout::endbutton};
+
+HICON loadIcon(HINSTANCE instance, int metric, UINT dpi)
+{
+    const int size = GetSystemMetricsForDpi(metric, dpi);
+    return static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_LUMIROKA), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+} // namespace
+
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, const Clock &clock)
+    : m_instance(instance), m_swtimer(kSwtimerId, clock), m_dialog(instance)
+{
+    const UINT systemDpi = GetDpiForSystem();
+    m_bigIcon = loadIcon(instance, SM_CXICON, systemDpi);
+    m_smallIcon = loadIcon(instance, SM_CXSMICON, systemDpi);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = m_bigIcon;
+    windowClass.hIconSm = m_smallIcon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);
+    windowClass.lpfnWndProc = pictureProc;
+    windowClass.hIcon = nullptr;
+    windowClass.hIconSm = nullptr;
+    windowClass.lpszClassName = kPictureClass;
+    RegisterClassExW(&windowClass);
+
+    m_white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+    m_window = CreateWindowExW(kExStyle, kWindowClass, widen(kProductName).c_str(), kStyle, CW_USEDEFAULT,
+                               CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    m_scale.dpi = windowDpi(m_window);
+    for (WindowTimer *timer : {static_cast<WindowTimer *>(&m_swtimer), &m_charatimer1, &m_soundtimer}) {
+        timer->attach(m_window);
+        m_timers.push_back(timer);
+    }
+    createControls();
+    layout();
+    m_dialog.setMainWindow(m_window, m_bigIcon, m_smallIcon);
+
+    m_menu = CreatePopupMenu();
+    AppendMenuW(m_menu, MF_STRING, kMenuRestore, widen(layout::kRestoreItem).c_str());
+    AppendMenuW(m_menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(m_menu, MF_STRING, kMenuClose, widen(layout::kCloseItem).c_str());
+}
+
+Win32MainWindow::~Win32MainWindow()
+{
+    if (m_menu)
+        DestroyMenu(m_menu);
+    if (m_canvasDc)
+        DeleteDC(m_canvasDc);
+    if (m_canvas)
+        DeleteObject(m_canvas);
+    if (m_window)
+        DestroyWindow(m_window);
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(m_digitFont), static_cast<HGDIOBJ>(m_uiFont)})
+        if (object)
+            DeleteObject(object);
+    for (HICON icon : {m_bigIcon, m_smallIcon})
+        if (icon)
+            DestroyIcon(icon);
+}
+
+void Win32MainWindow::createControls()
+{
+    const Scale &s = m_scale;
+    // Created in focus order, which is the order Tab follows; labels are no tab stops.
+    m_buttons[0] = createControl(m_window, L"BUTTON", layout::ssbutton, BS_PUSHBUTTON | WS_TABSTOP, kSsbutton, s);
+    m_buttons[1] = createControl(m_window, L"BUTTON", layout::resetbutton, BS_PUSHBUTTON | WS_TABSTOP, kResetbutton, s);
+    const std::array<int, 3> maxima = {TimeCounter::kMaxHours, TimeCounter::kMaxMinSec, TimeCounter::kMaxMinSec};
+    // Named for screen readers by their text, which a scroll bar does not show.
+    const std::array<const wchar_t *, 3> barNames = {L"hours", L"minutes", L"seconds"};
+    for (std::size_t i = 0; i < m_bars.size(); ++i) {
+        m_bars[i] =
+            createControl(m_window, L"SCROLLBAR", *kBars[i], SBS_HORZ | WS_TABSTOP, kHourbar + static_cast<int>(i), s);
+        SetWindowTextW(m_bars[i], barNames[i]);
+        SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, maxima[i], 0, 0, 0};
+        SetScrollInfo(m_bars[i], SB_CTL, &info, FALSE);
+    }
+    m_picbox = createControl(m_window, kPictureClass, layout::picbox0, WS_TABSTOP, kPicbox, s);
+    SetWindowTextW(m_picbox, L"character");
+    m_buttons[2] = createControl(m_window, L"BUTTON", layout::Command1, BS_PUSHBUTTON | WS_TABSTOP, kCommand1, s);
+    m_buttons[3] = createControl(m_window, L"BUTTON", layout::endbutton, BS_PUSHBUTTON | WS_TABSTOP, kEndbutton, s);
+
+    m_messbox = createControl(m_window, L"STATIC", layout::messbox,
+                              SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | WS_BORDER, kMessbox, s);
+    // The white panel, and on it the digits and colons. They are its children and let it
+    // show through, so the colons' boxes, which overlap the digits' a little as designed,
+    // never cover a digit. layout() places them.
+    m_timerbox = createControl(m_window, L"STATIC", layout::timerbox, WS_BORDER, kTimerbox, s);
+    s_staticProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_timerbox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::panelProc)));
+    for (std::size_t i = 0; i < m_boxes.size(); ++i)
+        m_boxes[i] = createControl(m_timerbox, L"STATIC", *kBoxes[i], SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
+                                   kHourbox + static_cast<int>(i), s);
+    for (std::size_t i = 0; i < m_colons.size(); ++i)
+        m_colons[i] = createControl(m_timerbox, L"STATIC", *kColons[i], SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
+                                    kLabel1 + static_cast<int>(i), s);
+}
+
+void Win32MainWindow::layout()
+{
+    const Scale &s = m_scale;
+    const SIZE outer = outerSize(layout::kMainWidth, layout::kMainHeight, kStyle, kExStyle, s.dpi);
+    SetWindowPos(m_window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    for (HFONT font : {m_digitFont, m_uiFont})
+        if (font)
+            DeleteObject(font);
+    m_digitFont = createFont({widen(layout::kDigitFace).c_str(), L"MS PGothic", L"Yu Gothic", L"Meiryo"},
+                             layout::kDigitPoints, FW_BOLD, SHIFTJIS_CHARSET, s.dpi);
+    m_uiFont = createUiFont(s.dpi);
+
+    // The digit labels size themselves to their text, centred on their designed place,
+    // so "00" never clips in whichever face stands in for the designed one.
+    placeControl(m_timerbox, s.rect(layout::timerbox.box));
+    auto placeText = [&](HWND label, const layout::Control &control, const wchar_t *widest) {
+        RECT r = s.rect(control.box);
+        const SIZE text = textExtent(m_window, m_digitFont, widest);
+        const LONG grow = std::max<LONG>(0, text.cx - (r.right - r.left));
+        r.left -= grow / 2;
+        r.right += grow - grow / 2;
+        r.bottom = std::max(r.bottom, r.top + text.cy);
+        MapWindowPoints(m_window, m_timerbox, reinterpret_cast<POINT *>(&r), 2);
+        placeControl(label, r);
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_digitFont), TRUE);
+    };
+    for (std::size_t i = 0; i < m_boxes.size(); ++i)
+        placeText(m_boxes[i], *kBoxes[i], L"00");
+    for (std::size_t i = 0; i < m_colons.size(); ++i)
+        placeText(m_colons[i], *kColons[i], L"\xFF1A");
+
+    for (std::size_t i = 0; i < m_bars.size(); ++i)
+        placeControl(m_bars[i], s.rect(kBars[i]->box));
+    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+        placeControl(m_buttons[i], s.rect(kButtons[i]->box));
+        SendMessageW(m_buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), TRUE);
+    }
+    placeControl(m_picbox, s.rect(layout::picbox0.box));
+    placeControl(m_messbox, s.rect(layout::messbox.box));
+    SendMessageW(m_messbox, WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), TRUE);
+    InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void Win32MainWindow::connectForm(mainform &form, Win32TrayIcon &tray)
+{
+    m_form = &form;
+    m_tray = &tray;
+    m_swtimer.onTick = [&form] { form.swtimer_Timer(); };
+    m_charatimer1.onTick = [&form] { form.charatimer1_Timer(); };
+    m_soundtimer.onTick = [&form] { form.soundtimer_Timer(); };
+    m_timers.push_back(&tray.hostCheck());
+    tray.onLost = [&form] { form.trayLost(); };
+    m_dialog.connectForm(form.optionformObject());
+}
+
+// ---------------------------------------------------------------- controls
+
+void Win32MainWindow::setCaption(const std::string &text)
+{
+    SetWindowTextW(m_window, widen(text).c_str());
+}
+
+int Win32MainWindow::bar(TimeField field) const
+{
+    return GetScrollPos(m_bars[at(field)], SB_CTL);
+}
+
+void Win32MainWindow::setBar(TimeField field, int value)
+{
+    if (GetScrollPos(m_bars[at(field)], SB_CTL) == value)
+        return;
+    SetScrollPos(m_bars[at(field)], SB_CTL, value, TRUE);
+    barChanged(field);
+}
+
+void Win32MainWindow::barChanged(TimeField field)
+{
+    if (!m_form)
+        return;
+    switch (field) {
+    case TimeField::Hour:
+        m_form->hourbar_Change();
+        break;
+    case TimeField::Minute:
+        m_form->minbar_Change();
+        break;
+    case TimeField::Second:
+        m_form->secbar_Change();
+        break;
+    }
+}
+
+void Win32MainWindow::scroll(HWND bar, int code)
+{
+    const auto found = std::find(m_bars.begin(), m_bars.end(), bar);
+    if (found == m_bars.end())
+        return;
+    const auto field = static_cast<TimeField>(found - m_bars.begin());
+    SCROLLINFO info{sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(bar, SB_CTL, &info);
+    int value = info.nPos;
+    switch (code) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT: // small and large step are both 1
+        --value;
+        break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+        ++value;
+        break;
+    case SB_LEFT:
+        value = info.nMin;
+        break;
+    case SB_RIGHT:
+        value = info.nMax;
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        value = info.nTrackPos;
+        break;
+    default:
+        return;
+    }
+    setBar(field, std::clamp(value, info.nMin, info.nMax));
+}
+
+void Win32MainWindow::setBox(TimeField field, const std::string &text)
+{
+    HWND box = m_boxes[at(field)];
+    // Every tick sets all three fields; only a changed one is drawn again.
+    const std::wstring wide = widen(text);
+    wchar_t shown[8] = {};
+    GetWindowTextW(box, shown, 8);
+    if (wide == shown)
+        return;
+    SetWindowTextW(box, wide.c_str());
+    // A see-through label cannot wipe its old digits: the panel repaints under it first.
+    RECT r;
+    GetWindowRect(box, &r);
+    MapWindowPoints(nullptr, m_timerbox, reinterpret_cast<POINT *>(&r), 2);
+    RedrawWindow(m_timerbox, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Win32MainWindow::setMessbox(const std::string &text)
+{
+    SetWindowTextW(m_messbox, widen(text).c_str());
+}
+
+void Win32MainWindow::showPicture(const PictureRef &picture)
+{
+    if (picture == m_picture)
+        return;
+    m_picture = picture;
+    InvalidateRect(m_picbox, nullptr, FALSE);
+}
+
+PictureRef Win32MainWindow::loadPicture(const std::string &path, std::string &error)
+{
+    return win32::loadPicture(path, error);
+}
+
+void Win32MainWindow::paintPicture(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    // Drawn off screen first, so a change of pose never flickers; the canvas is kept, as
+    // the character changes a few times a second.
+    if (!m_canvasDc || m_canvasSize.cx != client.right || m_canvasSize.cy != client.bottom) {
+        if (m_canvasDc)
+            DeleteDC(m_canvasDc);
+        if (m_canvas)
+            DeleteObject(m_canvas);
+        m_canvasDc = CreateCompatibleDC(dc);
+        m_canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        SelectObject(m_canvasDc, m_canvas);
+        m_canvasSize = {client.right, client.bottom};
+    }
+    FillRect(m_canvasDc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (const auto *picture = dynamic_cast<const Win32Picture *>(m_picture.get()))
+        picture->draw(m_canvasDc, 0, 0, m_scale.dpi);
+    if (GetFocus() == window && !(SendMessageW(m_window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        DrawFocusRect(m_canvasDc, &client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, m_canvasDc, 0, 0, SRCCOPY);
+    EndPaint(window, &paint);
+}
+
+// ---------------------------------------------------------------- window state
+
+bool Win32MainWindow::minimized() const
+{
+    return IsIconic(m_window);
+}
+
+void Win32MainWindow::setMinimized(bool minimized)
+{
+    if (minimized == static_cast<bool>(IsIconic(m_window)))
+        return;
+    // WM_SIZE, and with it Form_Resize, comes before ShowWindow returns. Restoring also
+    // shows a hidden window; every caller shows it next anyway.
+    ShowWindow(m_window, minimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+bool Win32MainWindow::shown() const
+{
+    return IsWindowVisible(m_window);
+}
+
+void Win32MainWindow::setShown(bool shown)
+{
+    if (!shown) {
+        ShowWindow(m_window, SW_HIDE);
+        return;
+    }
+    if (IsWindowVisible(m_window))
+        return;
+    if (!m_everShown) {
+        m_everShown = true;
+        RECT r;
+        GetWindowRect(m_window, &r);
+        const POINT at = centredOn(m_window, {r.right - r.left, r.bottom - r.top});
+        SetWindowPos(m_window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(m_window, SW_SHOWNORMAL);
+        SetFocus(m_buttons[0]);
+        for (std::size_t i = 0; i < m_warnings.size(); ++i)
+            PostMessageW(m_window, kShowWarning, 0, 0);
+        return;
+    }
+    ShowWindow(m_window, SW_SHOW);
+}
+
+void Win32MainWindow::raiseToFront(const std::string &)
+{
+    // In front of every window and back among the ordinary ones, so that windows the user
+    // activates later can cover it again.
+    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SetForegroundWindow(m_window);
+    if (GetForegroundWindow() == m_window)
+        return;
+    // Windows keeps the keyboard with the program the user is working in; the taskbar
+    // button asks for attention until the alarm is silenced or the window is activated.
+    FLASHWINFO flash{sizeof(flash), m_window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+    m_flashing = true;
+}
+
+void Win32MainWindow::withdrawAttention()
+{
+    if (!m_flashing)
+        return;
+    m_flashing = false;
+    FLASHWINFO flash{sizeof(flash), m_window, FLASHW_STOP, 0, 0};
+    FlashWindowEx(&flash);
+}
+
+void Win32MainWindow::popupMenu()
+{
+    POINT at;
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(m_window);
+    // Timers keep ticking in the menu's own loop.
+    const UINT chosen = TrackPopupMenuEx(m_menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
+                                         at.y, m_window, nullptr);
+    PostMessageW(m_window, WM_NULL, 0, 0);
+    if (!m_form)
+        return;
+    if (chosen == kMenuRestore)
+        m_form->menuformObject().smenu1_Click();
+    else if (chosen == kMenuClose)
+        m_form->menuformObject().smenu2_Click();
+}
+
+// ---------------------------------------------------------------- events
+
+void Win32MainWindow::processEvents()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (!IsDialogMessageW(m_window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+int Win32MainWindow::run()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(m_window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void Win32MainWindow::endProgram()
+{
+    // At once and from wherever it is called (a menu, a dialog, a click's wait): no
+    // window gets another message, nothing is written.
+    ExitProcess(0);
+}
+
+void Win32MainWindow::warn(const std::string &text)
+{
+    // Also for a log or a console that started the program.
+    if (HANDLE err = GetStdHandle(STD_ERROR_HANDLE); err && err != INVALID_HANDLE_VALUE) {
+        const std::string line = std::string(kProductName) + ": " + text + "\n";
+        DWORD written = 0;
+        WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+    // Shown from the message loop, so this call returns at once. The box has no owner, so
+    // no window is disabled while it is open; its own loop keeps the timers running. At
+    // start-up it waits until the window is on screen: decoding the pictures can run a
+    // message loop of COM's, and the box must not hold up the window's first showing.
+    m_warnings.push_back(widen(text));
+    if (m_everShown)
+        PostMessageW(m_window, kShowWarning, 0, 0);
+}
+
+void Win32MainWindow::showWarning()
+{
+    if (m_warnings.empty())
+        return;
+    const std::wstring text = std::move(m_warnings.front());
+    m_warnings.pop_front();
+    // On top, so that it is not lost behind the main window that the start-up shows next.
+    MessageBoxW(nullptr, text.c_str(), widen(kProductName).c_str(),
+                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+void Win32MainWindow::command(int id)
+{
+    if (!m_form)
+        return;
+    switch (id) {
+    case kSsbutton:
+        m_form->ssbutton_Click();
+        break;
+    case kResetbutton:
+        m_form->resetbutton_Click();
+        break;
+    case kCommand1:
+        m_form->Command1_Click();
+        break;
+    case kEndbutton:
+        m_form->endbutton_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT CALLBACK Win32MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *self = static_cast<Win32MainWindow *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto *self = reinterpret_cast<Win32MainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_TIMER:
+        for (WindowTimer *timer : m_timers)
+            if (timer->id() == wParam) {
+                timer->fire();
+                return 0;
+            }
+        break;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED)
+            command(LOWORD(wParam));
+        return 0;
+    case WM_HSCROLL:
+        scroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        return 0;
+    case WM_MOUSEMOVE: {
+        if (!m_form)
+            return 0;
+        // The tray icon's events arrive here too, with their code as x. The icon exists only
+        // while the window is hidden; then x is that code. A real pointer's position is
+        // given in 96-dpi pixels, so on a dense screen it never reaches the codes either.
+        float x = static_cast<float>(GET_X_LPARAM(lParam));
+        float y = static_cast<float>(GET_Y_LPARAM(lParam));
+        if (IsWindowVisible(m_window)) {
+            x = x * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
+            y = y * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
+        }
+        const int button =
+            (wParam & MK_LBUTTON ? 1 : 0) | (wParam & MK_RBUTTON ? 2 : 0) | (wParam & MK_MBUTTON ? 4 : 0);
+        const int shift = (wParam & MK_SHIFT ? 1 : 0) | (wParam & MK_CONTROL ? 2 : 0);
+        m_form->Form_MouseMove(button, shift, x, y);
+        return 0;
+    }
+    case WM_SIZE:
+        if ((wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED) && m_form)
+            m_form->Form_Resize();
+        return 0;
+    case WM_ACTIVATE:
+        // Like a dialog, the window gives the focus back to the control that had it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            m_focus = GetFocus();
+        } else {
+            if (m_flashing)
+                withdrawAttention();
+            SetFocus(m_focus && IsChild(m_window, m_focus) ? m_focus : m_buttons[0]);
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        // The panels and the digits on them: black on white.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(m_white);
+    }
+    case WM_DPICHANGED: {
+        m_scale.dpi = HIWORD(wParam);
+        layout();
+        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_CLOSE:
+        if (m_form)
+            m_form->Form_Unload();
+        return 0;
+    case kShowWarning:
+        showWarning();
+        return 0;
+    default:
+        if (message == m_taskbarCreated && m_taskbarCreated && m_tray) {
+            m_tray->taskbarCreated();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+WNDPROC Win32MainWindow::s_staticProc = nullptr;
+
+LRESULT CALLBACK Win32MainWindow::panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CTLCOLORSTATIC) {
+        // The digits: black, drawn straight onto the panel's white.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
+    }
+    return CallWindowProcW(s_staticProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainWindow::pictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto *self = reinterpret_cast<Win32MainWindow *>(GetWindowLongPtrW(GetParent(window), GWLP_USERDATA));
+    return self ? self->handlePicture(window, message, wParam, lParam)
+                : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Win32MainWindow::handlePicture(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paintPicture(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // painted whole in WM_PAINT
+    case WM_LBUTTONDOWN:
+        m_pressed = true;
+        SetCapture(window);
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool pressed = m_pressed;
+        m_pressed = false;
+        ReleaseCapture();
+        RECT client;
+        GetClientRect(window, &client);
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (pressed && PtInRect(&client, at) && m_form)
+            m_form->picbox_Click(0);
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        m_pressed = false;
+        return 0;
+    case WM_KEYDOWN:
+        // With the focus on the character, Space is a click, as on a button.
+        if (wParam == VK_SPACE && !(lParam & (1 << 30)) && m_form)
+            m_form->picbox_Click(0);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace lumiroka::win32

@@ -1,0 +1,41 @@
+#include "win32/sound.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include "win32/text.h"
+
+namespace lumiroka::win32 {
+
+Win32AlarmSound::~Win32AlarmSound()
+{
+    // The sound may still be playing from the buffer that goes now.
+    if (!m_wave.empty())
+        PlaySoundW(nullptr, nullptr, 0);
+}
+
+void Win32AlarmSound::prepare()
+{
+    if (m_read)
+        return;
+    m_read = true;
+    if (m_path.empty())
+        return;
+    // A chime is a few hundred kilobytes at most; a huge file is not one.
+    constexpr std::size_t kMaxBytes = 16 * 1024 * 1024;
+    readFile(m_path, kMaxBytes, m_wave);
+}
+
+void Win32AlarmSound::play()
+{
+    prepare();
+    if (m_wave.empty()) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    // Asynchronous: returns at once, and a new call cuts off a sound still playing.
+    PlaySoundW(reinterpret_cast<LPCWSTR>(m_wave.data()), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+}
+
+} // namespace lumiroka::win32

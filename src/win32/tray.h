@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "forms/frontend.h"
+#include "win32/timers.h"
+
+namespace lumiroka::win32 {
+
+// The icon in the notification area (Shell_NotifyIconW). Its mouse events come to the main
+// window as WM_MOUSEMOVE with the event code in lParam, which the main form decodes.
+// One icon handle serves the process: a docked icon whose handle is replaced at a modify
+// is left dead by some tray hosts.
+class Win32TrayIcon : public TrayIcon
+{
+public:
+    static constexpr UINT kId = 1;
+
+    // `hostCheckId` is a timer id of `window` free for the check below.
+    Win32TrayIcon(HWND window, HICON icon, UINT_PTR hostCheckId);
+    ~Win32TrayIcon() override;
+
+    // The notification area went away while the icon was in it.
+    std::function<void()> onLost;
+    WindowTimer &hostCheck() { return m_hostCheck; }
+    // The taskbar was created anew (Explorer restarted): the icon has to be added again.
+    void taskbarCreated();
+
+    bool isAvailable() const override;
+    void add(const std::string &toolTip) override;
+    void remove() override;
+    void setToolTip(const std::string &toolTip) override;
+
+private:
+    bool notify(DWORD message);
+
+    HWND m_window;
+    HICON m_icon;
+    std::wstring m_tip;
+    bool m_shown = false;
+    WindowTimer m_hostCheck;
+};
+
+} // namespace lumiroka::win32

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2317,SC2016 # helpers run through e2e_check; eval of quoted tests
+# The Windows program under Wine: the caption counts up; a countdown that ends while the
+# window is minimized in the taskbar brings it back in front of another window without
+# leaving it always on top, and the chime is played again every second until START・STOP.
+#
+# usage: test_win_timer.sh /path/to/lumiroka.exe
+set -u
+# shellcheck source=winlib.sh
+source "$(dirname "$0")/winlib.sh"
+e2e_init "${1:-}"
+e2e_start_session
+e2e_write_settings 0 0 0 # the tray option off: minimized means the taskbar
+
+e2e_launch_app
+win=$(e2e_main_window 30) || e2e_die "the main window did not appear"
+e2e_check "the window is centred on the work area" e2e_wait_until 3 eval \
+    '[[ "$(e2e_window_pos "$win")" == "$(( (E2E_SCREEN_W - E2E_MAIN_W) / 2 )) "* ]]'
+shot=$(e2e_shot_area_stable "$win" "${E2E_MAIN_W}x${E2E_MAIN_H}+0+0" main) && e2e_keep "$shot" main
+e2e_expect_between "the character is drawn (orange pixels)" "$(e2e_count_color "$shot" orange)" 500 20000
+
+e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+e2e_expect_caption "count up: first second" "$win" "Lumiroka - 00:00:01" 3 "Lumiroka"
+e2e_expect_caption "count up: second second" "$win" "Lumiroka - 00:00:02" 2 "Lumiroka - 00:00:01"
+e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+e2e_check "STOP holds the caption" e2e_caption_steady "$win" 1.5
+e2e_click_at "$win" "$E2E_PT_RESET"
+e2e_expect_caption "RESET clears the caption" "$win" "Lumiroka" 2 "*"
+
+# ================================================================== alarm from the taskbar
+e2e_open_other_window xcalc || e2e_die "xcalc did not open"
+for _ in 1 2 3; do e2e_click_at "$win" "$E2E_PT_SEC_UP"; done
+shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits3) && e2e_keep "$shot" digits
+e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+t0=$(e2e_now_ms)
+xdotool windowminimize "$win"
+e2e_check "minimized: the window is not viewable" e2e_wait_until 2 e2e_not e2e_is_viewable "$win"
+e2e_check "minimized into the taskbar, still managed" e2e_in_client_list "$win"
+e2e_activate "$OTHER_WIN" 3 || e2e_log "xcalc could not be activated"
+e2e_expect_caption "the countdown reaches zero" "$win" "Lumiroka - 00:00:00" 5 "*"
+e2e_expect_between "time from START to zero" $(($(e2e_now_ms) - t0)) 2500 4000 ms
+e2e_check "at zero the window is back on screen" e2e_wait_until 3 e2e_is_viewable "$win"
+e2e_check "... in front of xcalc" e2e_wait_until 2 e2e_above "$win" "$OTHER_WIN"
+e2e_check "... and not left always on top" e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
+e2e_expect_caption "after zero the time counts on upwards" "$win" "Lumiroka - 00:00:02" 3 "*"
+calls=$(win_sound_calls)
+e2e_expect_between "the chime at zero and once a second after" "$calls" 2 4
+sleep 2
+e2e_expect_between "the chime goes on every second" $(($(win_sound_calls) - calls)) 1 3
+shot=$(e2e_shot_area_stable "$win" "${E2E_MAIN_W}x${E2E_MAIN_H}+0+0" alarm) && e2e_keep "$shot" alarm
+e2e_activate "$OTHER_WIN" 3 && e2e_check "xcalc can cover the window again" e2e_wait_until 2 e2e_above "$OTHER_WIN" "$win"
+
+e2e_activate "$win" 3
+e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+sleep 0.3
+calls=$(win_sound_calls)
+e2e_check "START・STOP silences the alarm and stops the count" e2e_caption_steady "$win" 2.2
+e2e_expect_eq "no chime after START・STOP" "$calls" "$(win_sound_calls)"
+
+e2e_click_at "$win" "$E2E_PT_END"
+e2e_check "END ends the program" e2e_wait_app_exit 5
+e2e_finish
