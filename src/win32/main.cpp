@@ -5,7 +5,6 @@
 #include "forms/assetdirs.h"
 #include "forms/mainform.h"
 #include "win32/mainwindow.h"
-#include "win32/picture.h"
 #include "win32/registrystore.h"
 #include "win32/sound.h"
 #include "win32/text.h"
@@ -35,8 +34,6 @@ std::string executableDir()
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     using namespace lumiroka;
-    win32::GdiplusSession gdiplus;
-
     const AssetDirs assets({executableDir()}, &win32::isRegularFile);
     win32::Win32AlarmSound sound(assets.find("justtime.wav"));
     win32::RegistryStore store(std::string("Software\\") + kProductName + "\\" + kProductName);

@@ -338,14 +338,21 @@ void Win32MainWindow::paintPicture(HWND window)
             DeleteDC(m_canvasDc);
         if (m_canvas)
             DeleteObject(m_canvas);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         m_canvasDc = CreateCompatibleDC(dc);
-        m_canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        m_canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void **>(&m_canvasBits), nullptr, 0);
         SelectObject(m_canvasDc, m_canvas);
         m_canvasSize = {client.right, client.bottom};
     }
-    FillRect(m_canvasDc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (const auto *picture = dynamic_cast<const Win32Picture *>(m_picture.get()))
-        picture->draw(m_canvasDc, 0, 0, m_scale.dpi);
+    if (m_canvasBits) {
+        GdiFlush(); // the last frame's drawing is done before its pixels are written
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        std::fill_n(m_canvasBits, static_cast<std::size_t>(client.right) * static_cast<std::size_t>(client.bottom),
+                    0xff000000u | GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face));
+        if (const auto *picture = dynamic_cast<const Win32Picture *>(m_picture.get()))
+            picture->draw({m_canvasBits, client.right, client.bottom}, 0, 0, m_scale.dpi);
+    }
     if (GetFocus() == window && !(SendMessageW(m_window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
         DrawFocusRect(m_canvasDc, &client);
     BitBlt(dc, 0, 0, client.right, client.bottom, m_canvasDc, 0, 0, SRCCOPY);
@@ -485,8 +492,8 @@ void Win32MainWindow::warn(const std::string &text)
     }
     // Shown from the message loop, so this call returns at once. The box has no owner, so
     // no window is disabled while it is open; its own loop keeps the timers running. At
-    // start-up it waits until the window is on screen: decoding the pictures can run a
-    // message loop of COM's, and the box must not hold up the window's first showing.
+    // start-up it waits until the window is on screen, so that it cannot hold up the
+    // window's first showing.
     m_warnings.push_back(widen(text));
     if (m_everShown)
         PostMessageW(m_window, kShowWarning, 0, 0);

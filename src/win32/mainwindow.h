@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -124,6 +125,7 @@ private:
     PictureRef m_picture;
     HDC m_canvasDc = nullptr;
     HBITMAP m_canvas = nullptr;
+    std::uint32_t *m_canvasBits = nullptr;
     SIZE m_canvasSize{};
     bool m_pressed = false;
     bool m_everShown = false;

@@ -19,6 +19,7 @@
 #include "platform/tray.h"
 #include "settings/settings.h"
 #include "ui/picturebox.h"
+#include "win32/gif.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;
@@ -251,6 +252,17 @@ void TestPlatform::picturesLoadAsDistinctObjectsWithTheFilesPixels()
             QVERIFY(!expected.isNull());
             QCOMPARE(picture->pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
                      expected.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+            // The Windows program's own reader sees the same pixels as Qt's.
+            const QByteArray bytes = readFile(path);
+            std::string why;
+            const gif::Image own = gif::decode(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                                               static_cast<std::size_t>(bytes.size()), why);
+            QVERIFY2(why.empty(), why.c_str());
+            QImage ownImage(own.width, own.height, QImage::Format_ARGB32_Premultiplied);
+            for (int y = 0; y < own.height; ++y)
+                for (int x = 0; x < own.width; ++x)
+                    ownImage.setPixel(x, y, own.pixel(x, y));
+            QCOMPARE(ownImage, expected.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
     }
     // Two loads of one file are two pictures, not one cached pixmap handed out twice.

@@ -5,9 +5,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <vector>
 
 #include "settings/settings.h"
 #include "win32/picture.h"
@@ -90,15 +91,6 @@ TEST_F(RegistryStoreTest, AFailedSyncSaysWhyAndKeepsTheChoicesForThisRun)
     EXPECT_EQ(RegistryStore(base + "\\Lumiroka").read("setting", "charano", "0"), "0");
 }
 
-// GDI+ for the whole run, as the program has it.
-class GdiplusEnvironment : public ::testing::Environment
-{
-    std::unique_ptr<GdiplusSession> m_session;
-    void SetUp() override { m_session = std::make_unique<GdiplusSession>(); }
-    void TearDown() override { m_session.reset(); }
-};
-const ::testing::Environment *const gdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
-
 // A temporary folder whose name Shift-JIS and the Western code pages cannot write.
 class FilesTest : public ::testing::Test
 {
@@ -133,28 +125,14 @@ TEST_F(FilesTest, AreFoundAndReadWhateverTheFolderIsCalled)
     EXPECT_TRUE(contents.empty());
 }
 
-// Draws a picture onto a green 32-bit canvas and reads pixels back.
+// A green 32-bit canvas to draw a picture on and read pixels back.
 struct Canvas
 {
     static constexpr int kSide = 200;
-    static constexpr COLORREF kGreen = 0x0000ff00; // as DIB bytes: B G R A
-    void *bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = nullptr;
-    Canvas()
-    {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(info.bmiHeader), kSide, -kSide, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        SelectObject(dc, bitmap);
-        std::fill_n(static_cast<std::uint32_t *>(bits), kSide * kSide, kGreen);
-    }
-    ~Canvas()
-    {
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    std::uint32_t at(int x, int y) const { return static_cast<const std::uint32_t *>(bits)[y * kSide + x] & 0xffffff; }
+    static constexpr std::uint32_t kGreen = 0xff00ff00;
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(kSide * kSide, kGreen);
+    Surface surface() { return {pixels.data(), kSide, kSide}; }
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * kSide + x)]; }
 };
 
 TEST_F(FilesTest, APoseIsDrawnWithItsTransparencyAtEveryDensity)
@@ -168,7 +146,7 @@ TEST_F(FilesTest, APoseIsDrawnWithItsTransparencyAtEveryDensity)
     EXPECT_EQ(picture->height(), 121);
     for (const UINT dpi : {96u, 144u}) {
         Canvas canvas;
-        picture->draw(canvas.dc, 0, 0, dpi);
+        picture->draw(canvas.surface(), 0, 0, dpi);
         EXPECT_EQ(canvas.at(1, 1), Canvas::kGreen) << "the corner lets the background through at " << dpi;
         const int middle = MulDiv(56, static_cast<int>(dpi), 96);
         EXPECT_NE(canvas.at(middle, middle), Canvas::kGreen) << "the character is drawn at " << dpi;
