@@ -4,15 +4,24 @@
 
 #include <mmsystem.h>
 
+#include "win32/systemlibrary.h"
 #include "win32/text.h"
 
 namespace lumiroka::win32 {
+
+namespace {
+BOOL playSound(LPCWSTR sound, DWORD flags)
+{
+    static const auto function = systemFunction<decltype(&PlaySoundW)>(L"winmm.dll", "PlaySoundW");
+    return function && function(sound, nullptr, flags);
+}
+} // namespace
 
 Win32AlarmSound::~Win32AlarmSound()
 {
     // The sound may still be playing from the buffer that goes now.
     if (!m_wave.empty())
-        PlaySoundW(nullptr, nullptr, 0);
+        playSound(nullptr, 0);
 }
 
 void Win32AlarmSound::prepare()
@@ -35,7 +44,7 @@ void Win32AlarmSound::play()
         return;
     }
     // Asynchronous: returns at once, and a new call cuts off a sound still playing.
-    PlaySoundW(reinterpret_cast<LPCWSTR>(m_wave.data()), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+    playSound(reinterpret_cast<LPCWSTR>(m_wave.data()), SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
 }
 
 } // namespace lumiroka::win32

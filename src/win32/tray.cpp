@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "win32/systemlibrary.h"
 #include "win32/text.h"
 
 namespace lumiroka::win32 {
@@ -10,6 +11,12 @@ namespace {
 constexpr int kHostCheckMs = 2000;
 // Tooltips are cut to the classic field of 64 characters, the NUL included.
 constexpr std::size_t kTipChars = 63;
+
+BOOL notifyIcon(DWORD message, NOTIFYICONDATAW *record)
+{
+    static const auto function = systemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
+    return function && function(message, record);
+}
 } // namespace
 
 Win32TrayIcon::Win32TrayIcon(HWND window, HICON icon, UINT_PTR hostCheckId)
@@ -44,7 +51,7 @@ bool Win32TrayIcon::notify(DWORD message)
     record.uCallbackMessage = WM_MOUSEMOVE;
     record.hIcon = m_icon;
     lstrcpynW(record.szTip, m_tip.substr(0, kTipChars).c_str(), static_cast<int>(kTipChars + 1));
-    return Shell_NotifyIconW(message, &record);
+    return notifyIcon(message, &record);
 }
 
 bool Win32TrayIcon::isAvailable() const
