@@ -3,17 +3,18 @@
 # Win32 window of the same client size (reference_window.cpp) built alongside:
 #   start-up   CreateProcess until the window is on screen and idle (first paint done)
 #   memory     private memory (Linux's Private_Clean + Private_Dirty) a second later
-#   idle CPU   share of one core over 20 s with the count running and the character
+#   idle CPU   share of one core over 35 s with the count running and the character
 #              animating, of the Wine process and of the wineserver (Wine's own part)
-#              as Linux counts them (Wine reports no process times to the probe)
+#              as Linux's scheduler counts them (Wine reports no process times to the probe)
 #   size       the stripped, static lumiroka.exe of scripts/windows-dist
 # Targets: start-up and memory within 1.2x of the empty window, exe under 400 KB, idle
 # under 0.3% of a core.
-#   LUMIROKA_BENCH_RUNS=N (default 11) start-ups of each, alternating; medians are shown.
+#   LUMIROKA_BENCH_RUNS=N (default 21) start-ups of each, alternating; medians are shown.
+#   LUMIROKA_BENCH_IDLE_S=N (default 40) seconds of each idle run, the first 5 not counted.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-runs=${LUMIROKA_BENCH_RUNS:-11}
-idle_s=${LUMIROKA_BENCH_IDLE_S:-20}
+runs=${LUMIROKA_BENCH_RUNS:-21}
+idle_s=${LUMIROKA_BENCH_IDLE_S:-40}
 
 scripts/windows-dist >/dev/null
 exe=$(ls build-win-release/dist/lumiroka-*-win64/lumiroka.exe)
@@ -47,10 +48,25 @@ sleep 1
 probe() { "$run" "$out/probe.exe" "$@" 2>/dev/null; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-# Private memory of the newest process running NAME (KB), as Linux counts it.
+# The newest running process matching PATTERN: ended ones (zombies) count no more time.
+live_pid() {
+    local pid
+    for pid in $(pgrep -f "$1"); do
+        [[ $(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null) =~ ^[RSD]$ ]] && echo "$pid"
+    done | sort -n | tail -n 1
+}
+# The wineserver of this run's prefix (servers of other prefixes may be running).
+prefix_server() {
+    local pid
+    for pid in $(pgrep -f wineserver); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$LUMIROKA_WINEPREFIX" && echo "$pid"
+    done | tail -n 1
+}
+# Private memory of the newest running process NAME (KB), as Linux counts it.
 private_kb() {
     local pid
-    pid=$(pgrep -n -f "$1") || { echo 0; return; }
+    pid=$(live_pid "$1")
+    [[ -n "$pid" ]] || { echo 0; return; }
     awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { print kb + 0 }' "/proc/$pid/smaps_rollup"
 }
 # startup NAME WINPATH: one start-up; appends "ms kb" to $out/NAME.txt.
@@ -64,22 +80,23 @@ startup() {
     echo "$(head -n1 "$line" | tr -d '\r') $(private_kb "$1.exe")" >>"$out/$1.txt"
     wait "$pid"
 }
-ticks=$(getconf CLK_TCK)
-jiffies() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# CPU time in nanoseconds of all threads of a process: the scheduler's own count, exact where
+# /proc/PID/stat counts in ticks of 10 ms (0.07 % of a core over 15 s).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%d", ns }'; }
 # idle NAME WINPATH: share of one core (%) the Wine process of NAME and the wineserver take
 # over the idle window; prints "program server".
 idle() {
     probe idle "$2" "$idle_s" >/dev/null &
     local pid=$! server app a0 s0 t0 a1 s1 t1
     sleep 4
-    app=$(pgrep -n -f "$1.exe")
-    server=$(pgrep -n -f wineserver)
-    a0=$(jiffies "$app") s0=$(jiffies "$server") t0=$(date +%s%N)
+    app=$(live_pid "$1.exe")
+    server=$(prefix_server)
+    a0=$(cpu_ns "$app") s0=$(cpu_ns "$server") t0=$(date +%s%N)
     sleep $((idle_s - 5))
-    a1=$(jiffies "$app") s1=$(jiffies "$server") t1=$(date +%s%N)
+    a1=$(cpu_ns "$app") s1=$(cpu_ns "$server") t1=$(date +%s%N)
     wait "$pid"
-    awk -v a=$((a1 - a0)) -v s=$((s1 - s0)) -v hz="$ticks" -v ns=$((t1 - t0)) \
-        'BEGIN { printf "%.3f %.3f", 100 * a / hz / (ns / 1e9), 100 * s / hz / (ns / 1e9) }'
+    awk -v a=$((a1 - a0)) -v s=$((s1 - s0)) -v ns=$((t1 - t0)) \
+        'BEGIN { printf "%.3f %.3f", 100 * a / ns, 100 * s / ns }'
 }
 
 cp "$exe" "$out/lumiroka.exe"
