@@ -55,11 +55,14 @@ live_pid() {
         [[ $(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null) =~ ^[RSD]$ ]] && echo "$pid"
     done | sort -n | tail -n 1
 }
-# The wineserver of this run's prefix (servers of other prefixes may be running).
+# The wineserver of this run's prefix (servers of other prefixes may be running). A server
+# works in a directory named server-DEV-INODE after its prefix's device and inode.
 prefix_server() {
-    local pid
-    for pid in $(pgrep -f wineserver); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$LUMIROKA_WINEPREFIX" && echo "$pid"
+    local dev ino dir pid
+    read -r dev ino <<<"$(stat -c '%D %i' "$LUMIROKA_WINEPREFIX")"
+    dir=$(printf 'server-%x-%x' "0x$dev" "$ino")
+    for pid in $(pgrep wineserver); do
+        if [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$dir" ]]; then echo "$pid"; fi
     done | tail -n 1
 }
 # Private memory of the newest running process NAME (KB), as Linux counts it.
