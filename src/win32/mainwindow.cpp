@@ -304,8 +304,10 @@ void Win32MainWindow::setBox(TimeField field, const std::string &text)
     GetWindowTextW(box, shown, 8);
     if (wide == shown)
         return;
-    SetWindowTextW(box, wide.c_str());
-    // A see-through label cannot wipe its old digits: the panel repaints under it first.
+    // The text is stored without the label's own immediate repaint, which would draw the
+    // new digits over the old ones: a see-through label cannot wipe them. The panel
+    // repaints under it first, and the label is drawn once.
+    DefWindowProcW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     RECT r;
     GetWindowRect(box, &r);
     MapWindowPoints(nullptr, m_timerbox, reinterpret_cast<POINT *>(&r), 2);

@@ -19,6 +19,7 @@ e2e_check "the window is centred on the work area" e2e_wait_until 3 eval \
 shot=$(e2e_shot_area_stable "$win" "${E2E_MAIN_W}x${E2E_MAIN_H}+0+0" main) && e2e_keep "$shot" main
 e2e_expect_between "the character is drawn (orange pixels)" "$(e2e_count_color "$shot" orange)" 500 20000
 
+digits0=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits0)
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 e2e_expect_caption "count up: first second" "$win" "Lumiroka - 00:00:01" 3 "Lumiroka"
 e2e_expect_caption "count up: second second" "$win" "Lumiroka - 00:00:02" 2 "Lumiroka - 00:00:01"
@@ -26,11 +27,15 @@ e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 e2e_check "STOP holds the caption" e2e_caption_steady "$win" 1.5
 e2e_click_at "$win" "$E2E_PT_RESET"
 e2e_expect_caption "RESET clears the caption" "$win" "Lumiroka" 2 "*"
+# Digits drawn again over the panel leave nothing of the earlier ones behind.
+shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits00)
+e2e_check "RESET shows 00:00:00 as it was drawn at start" e2e_same_image "$digits0" "$shot"
 
 # ================================================================== alarm from the taskbar
 e2e_open_other_window xcalc || e2e_die "xcalc did not open"
 for _ in 1 2 3; do e2e_click_at "$win" "$E2E_PT_SEC_UP"; done
 shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits3) && e2e_keep "$shot" digits
+e2e_check "the seconds bar redraws the digits" e2e_not e2e_same_image "$digits0" "$shot"
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 t0=$(e2e_now_ms)
 xdotool windowminimize "$win"
