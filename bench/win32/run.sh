@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks of the Windows program under Wine, side by side in one run with an empty
 # Win32 window of the same client size (reference_window.cpp) built alongside:
-#   start-up   CreateProcess until the window is on screen and idle (first paint done)
+#   start-up   CreateProcess until the window is on screen and idle (first paint done); the
+#              empty window with one text button is measured too, for information
 #   memory     private memory (Linux's Private_Clean + Private_Dirty) a second later
 #   idle CPU   share of one core over 35 s with the count running and the character
 #              animating, of the Wine process and of the wineserver (Wine's own part)
@@ -23,6 +24,7 @@ mkdir -p "$out"
 cxx=x86_64-w64-mingw32-g++-posix
 flags=(-std=c++20 -Os -s -static -municode -DUNICODE -D_UNICODE -Wall -Wextra)
 "$cxx" "${flags[@]}" -mwindows bench/win32/reference_window.cpp -o "$out/reference.exe"
+"$cxx" "${flags[@]}" -DLUMIROKA_REFERENCE_TEXT -mwindows bench/win32/reference_window.cpp -o "$out/reftext.exe"
 "$cxx" "${flags[@]}" bench/win32/probe.cpp -o "$out/probe.exe"
 
 export LUMIROKA_WINEPREFIX=$PWD/$out/wineprefix
@@ -84,8 +86,9 @@ startup() {
     wait "$pid"
 }
 # CPU time in nanoseconds of all threads of a process: the scheduler's own count, exact where
-# /proc/PID/stat counts in ticks of 10 ms (0.07 % of a core over 15 s).
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%d", ns }'; }
+# /proc/PID/stat counts in ticks of 10 ms (0.07 % of a core over 15 s). Printed as a float:
+# mawk's %d stops at 2^31 ns, 2.1 s, which a long-running wineserver has long passed.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.0f", ns }'; }
 # idle NAME WINPATH: share of one core (%) the Wine process of NAME and the wineserver take
 # over the idle window; prints "program server".
 idle() {
@@ -94,6 +97,7 @@ idle() {
     sleep 4
     app=$(live_pid "$1.exe")
     server=$(prefix_server)
+    [[ -n "$server" ]] || echo "bench: no wineserver of $LUMIROKA_WINEPREFIX found: $(pgrep -a wineserver | tr '\n' ' ')" >&2
     a0=$(cpu_ns "$app") s0=$(cpu_ns "$server") t0=$(date +%s%N)
     sleep $((idle_s - 5))
     a1=$(cpu_ns "$app") s1=$(cpu_ns "$server") t1=$(date +%s%N)
@@ -105,19 +109,24 @@ idle() {
 cp "$exe" "$out/lumiroka.exe"
 cp -r "$(dirname "$exe")/gif" "$(dirname "$exe")/justtime.wav" "$out/"
 ref=$(winpath "$PWD/$out/reference.exe")
+reftext=$(winpath "$PWD/$out/reftext.exe")
 app=$(winpath "$PWD/$out/lumiroka.exe")
 startup reference "$ref"
 startup lumiroka "$app" # warm the caches
 : >"$out/reference.txt"
 : >"$out/lumiroka.txt"
+: >"$out/reftext.txt"
 for ((i = 0; i < runs; i++)); do
     startup reference "$ref"
     startup lumiroka "$app"
+    startup reftext "$reftext"
 done
 ref_ms=$(cut -d' ' -f1 "$out/reference.txt" | median)
 app_ms=$(cut -d' ' -f1 "$out/lumiroka.txt" | median)
 ref_kb=$(cut -d' ' -f2 "$out/reference.txt" | median)
 app_kb=$(cut -d' ' -f2 "$out/lumiroka.txt" | median)
+text_ms=$(cut -d' ' -f1 "$out/reftext.txt" | median)
+text_kb=$(cut -d' ' -f2 "$out/reftext.txt" | median)
 read -r app_idle app_server <<<"$(idle lumiroka "$app")"
 read -r ref_idle ref_server <<<"$(idle reference "$ref")"
 
@@ -126,6 +135,7 @@ printf '\nLumiroka for Windows under Wine (%s start-ups each, medians)\n\n' "$ru
 printf '| measure | lumiroka.exe | empty window | ratio | target |\n|---|---|---|---|---|\n'
 awk -v a="$app_ms" -v r="$ref_ms" 'BEGIN { printf "| start-up to first paint | %.1f ms | %.1f ms | %.2fx | 1.2x |\n", a, r, a / r }'
 awk -v a="$app_kb" -v r="$ref_kb" 'BEGIN { printf "| private memory | %d KB | %d KB | %.2fx | 1.2x |\n", a, r, a / r }'
+awk -v a="$app_ms" -v t="$text_ms" -v ak="$app_kb" -v tk="$text_kb" 'BEGIN { printf "| start-up and memory of the empty window with one text button | | %.1f ms, %d KB | lumiroka.exe / this: %.2fx, %.2fx | - |\n", t, tk, a / t, ak / tk }'
 printf '| idle CPU, count running, animating | %s %% | %s %% | | < 0.3 %% |\n' "$app_idle" "$ref_idle"
 printf '| wineserver meanwhile | %s %% | %s %% | | |\n' "$app_server" "$ref_server"
 printf '| exe size, static, stripped | %d KB (%d bytes) | | | < 400 KB |\n' $((size / 1024)) "$size"
