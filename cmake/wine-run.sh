@@ -52,7 +52,8 @@ mkdir -p "$WINEPREFIX" "$HOME"
     # A server started here is a fresh one (an exit code of 2 means one is running): its
     # services are then started too, once, away from the caller's pipes. A second start of
     # them in a running prefix would leave two service managers, and Wine's COM (which
-    # GDI+ uses to decode pictures) then waits ten seconds for a service that never comes.
+    # a window loads when it is first activated) then waits ten seconds for a service that
+    # never comes.
     if wineserver -p </dev/null >/dev/null 2>&1 9>&-; then
         wine wineboot </dev/null >/dev/null 2>&1 9>&-
     fi
