@@ -111,22 +111,18 @@ cp -r "$(dirname "$exe")/gif" "$(dirname "$exe")/justtime.wav" "$out/"
 ref=$(winpath "$PWD/$out/reference.exe")
 reftext=$(winpath "$PWD/$out/reftext.exe")
 app=$(winpath "$PWD/$out/lumiroka.exe")
-startup reference "$ref"
-startup lumiroka "$app" # warm the caches
+# One start of each warms the caches and is not counted; then all three take turns.
+startups() { startup reference "$ref" && startup lumiroka "$app" && startup reftext "$reftext"; }
+startups
 : >"$out/reference.txt"
 : >"$out/lumiroka.txt"
 : >"$out/reftext.txt"
-for ((i = 0; i < runs; i++)); do
-    startup reference "$ref"
-    startup lumiroka "$app"
-    startup reftext "$reftext"
-done
-ref_ms=$(cut -d' ' -f1 "$out/reference.txt" | median)
-app_ms=$(cut -d' ' -f1 "$out/lumiroka.txt" | median)
-ref_kb=$(cut -d' ' -f2 "$out/reference.txt" | median)
-app_kb=$(cut -d' ' -f2 "$out/lumiroka.txt" | median)
-text_ms=$(cut -d' ' -f1 "$out/reftext.txt" | median)
-text_kb=$(cut -d' ' -f2 "$out/reftext.txt" | median)
+for ((i = 0; i < runs; i++)); do startups; done
+# median_of NAME FIELD: the median of one column (1 ms, 2 KB) of NAME's start-ups.
+median_of() { cut -d' ' -f"$2" "$out/$1.txt" | median; }
+ref_ms=$(median_of reference 1) ref_kb=$(median_of reference 2)
+app_ms=$(median_of lumiroka 1) app_kb=$(median_of lumiroka 2)
+text_ms=$(median_of reftext 1) text_kb=$(median_of reftext 2)
 read -r app_idle app_server <<<"$(idle lumiroka "$app")"
 read -r ref_idle ref_server <<<"$(idle reference "$ref")"
 
