@@ -42,6 +42,7 @@ e2e_launch_app
 win=$(e2e_main_window 30) || e2e_die "the main window did not appear"
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 e2e_expect_caption "counting before minimizing" "$win" "Lumiroka - 00:00:01" 3 "Lumiroka"
+hidden_at=$(e2e_now_ms)
 hide_to_tray "$win"
 
 open_menu 1 && {
@@ -55,6 +56,10 @@ open_menu 3 && {
     e2e_screenshot "$MENU" "$E2E_TMP/shots/menu-right.png"
     e2e_check "the right button opens the same menu" \
         e2e_same_image "$E2E_TMP/shots/menu-left.png" "$E2E_TMP/shots/menu-right.png"
+    # Hidden for 2.5 s at least, the count that read 1 before must read 3 or more right
+    # after the restore; a count that stood still while hidden would still read 1 or 2.
+    wait_ms=$((hidden_at + 2500 - $(e2e_now_ms)))
+    ((wait_ms > 0)) && sleep "$(printf '%d.%03d' $((wait_ms / 1000)) $((wait_ms % 1000)))"
     xdotool mousemove --window "$MENU" 40 10 click 1 # the first item
     restored "$win"
 }
