@@ -1,7 +1,6 @@
 #include "chara/animator.h"
 
-#include <array>
-
+#include "chara/lines.h"
 #include "chara/poses.h"
 
 namespace lumiroka {
@@ -38,28 +37,9 @@ AnimationStep CharaAnimator::tick(bool frozen, bool running, RandomSource &rando
 
 std::string CharaAnimator::charatalk(int charano, bool running, RandomSource &random)
 {
-    if (charano < 0 || charano > 2)
-        return {};
-    struct Line
-    {
-        const char *running;
-        const char *stopped;
-    };
-    // Half-width katakana mixed with full-width text is intended; keep every character.
-    static constexpr std::array<std::array<Line, 3>, 3> table = {{
-        {{{"ﾀｲﾏｰが0になったら、ｱﾗｰﾑで知らせるね！", "ﾀｲﾏｰが0になったら、ｱﾗｰﾑで知らせるね！"},
-          {"僕のほかにズウやﾀｳﾞﾘｯｸ君もいるよ！", "僕のほかにズウやﾀｳﾞﾘｯｸ君もいるよ！"},
-          {"最長99時間59分59秒まで計れるよ！", "最長99時間59分59秒まで計れるよ！"}}},
-        {{{"ｵﾚに任せときな、ﾊﾞｯﾁﾘ計ってやるよ！", "ｵﾚに任せときな、ﾊﾞｯﾁﾘ計ってやるよ！"},
-          {"ﾗｯﾌﾟﾀｲﾑでも計ってんのかー？", "ﾗｯﾌﾟﾀｲﾑでも計るのかー？"},
-          {"ｱﾗｰﾑはｽﾄｯﾌﾟﾎﾞﾀﾝで止まるぜ！", "ｱﾗｰﾑはｽﾄｯﾌﾟﾎﾞﾀﾝで止まるぜ！"}}},
-        {{{"ねぇ、何を計ってるの？", "ねぇ、何を計るの？"},
-          {"途中で止めても、引き続いて計れるよ！", "途中で止めても、引き続いて計れるよ！"},
-          {"時間になると最前面に表示されるよ！", "時間になると最前面に表示されるよ！"}}},
-    }};
-    const int k = draw(random, 3);
-    const Line &line = table[static_cast<std::size_t>(charano)][static_cast<std::size_t>(k - 1)];
-    return running ? line.running : line.stopped;
+    if (charano < 0 || charano >= kCharacters)
+        return {}; // no lines: no draw either
+    return remarkLine(charano, draw(random, 3), running);
 }
 
 } // namespace lumiroka

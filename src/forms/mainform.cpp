@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/lines.h"
+#include "chara/lines.h"
 #include "core/product.h"
 #include "forms/layout.h"
 

@@ -4,38 +4,34 @@
 #include <QTimer>
 
 #include "core/clock.h"
-#include "core/tickschedule.h"
+#include "core/gridticker.h"
 #include "forms/frontend.h"
 
 namespace lumiroka {
 
-// A timer whose ticks stay on the grid set by start(): the Nth tick fires N intervals
-// after it, so handler time and a busy machine cause no drift. After a suspend every
-// missed tick is delivered at once, each as its own timeout().
-class TickTimer : public QObject, public IntervalTimer
+// The forms' drift-free interval timer on a Qt single-shot timer: the Nth tick fires N
+// intervals after start(), so handler time and a busy machine cause no drift.
+class TickTimer : public QObject, public IntervalTimer, private TickWaker
 {
     Q_OBJECT
 
 public:
     explicit TickTimer(const Clock &clock, QObject *parent = nullptr);
 
-    bool isActive() const override { return m_active; }
-    void start() override;
-    void stop() override;
-    // A running timer starts a new grid from now.
-    void setInterval(int ms) override;
+    bool isActive() const override { return m_ticker.active(); }
+    void start() override { m_ticker.start(); }
+    void stop() override { m_ticker.stop(); }
+    void setInterval(int ms) override { m_ticker.setPeriod(std::chrono::milliseconds(ms)); }
 
 signals:
     void timeout();
 
 private:
-    void arm();
-    void fire();
+    void wakeAfter(std::chrono::milliseconds wait) override;
+    void cancel() override { m_timer.stop(); }
 
-    const Clock &m_clock;
-    TickSchedule m_schedule;
     QTimer m_timer;
-    bool m_active = false;
+    GridTicker m_ticker;
 };
 
 // A plain Qt timer as the forms' interval timer.

@@ -49,41 +49,19 @@ void WindowTimer::fire()
         onTick();
 }
 
-void GridTimer::start()
+GridTimer::GridTimer(UINT_PTR id, const Clock &clock)
+    : WindowTimer(id), m_ticker(clock, *this, [this] {
+          if (onTick)
+              onTick();
+      })
 {
-    m_active = true;
-    m_schedule.start(m_clock.now());
-    armForNext();
-}
-
-void GridTimer::setInterval(int ms)
-{
-    m_interval = ms;
-    if (!m_active)
-        m_schedule = TickSchedule(std::chrono::milliseconds(ms));
-}
-
-void GridTimer::armForNext()
-{
-    using namespace std::chrono;
-    // Rounded up: a wake-up a little early would only find nothing due and cost a second one.
-    arm(static_cast<unsigned>(ceil<milliseconds>(m_schedule.untilNext(m_clock.now())).count()));
 }
 
 void GridTimer::fire()
 {
-    if (!m_active)
-        return;
     // SetTimer repeats; each wake-up is armed for exactly the next grid point instead.
     disarm();
-    // After a suspend every missed second goes through the ordinary tick, so the alarm of a
-    // countdown that ran out meanwhile still rings. A handler may stop or restart the timer.
-    const std::int64_t due = m_schedule.takeDue(m_clock.now());
-    for (std::int64_t i = 0; i < due && m_active && !armed(); ++i)
-        if (onTick)
-            onTick();
-    if (m_active && !armed())
-        armForNext();
+    m_ticker.wake();
 }
 
 } // namespace lumiroka::win32

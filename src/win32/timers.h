@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "core/clock.h"
-#include "core/tickschedule.h"
+#include "core/gridticker.h"
 #include "forms/frontend.h"
 
 namespace lumiroka::win32 {
@@ -42,7 +42,6 @@ public:
 protected:
     void arm(unsigned ms);
     void disarm();
-    bool armed() const { return m_armed; }
 
     HWND m_window = nullptr;
     UINT_PTR m_id;
@@ -51,22 +50,24 @@ protected:
     int m_interval = 0;
 };
 
-// The one-second tick of the count: its ticks lie on a fixed grid from START, so however
-// late Windows delivers one, the next is not delayed by it and the count never drifts.
-class GridTimer : public WindowTimer
+// The one-second tick of the count on a window timer: its ticks lie on a fixed grid from
+// START, so however late Windows delivers one, the next is not delayed by it.
+class GridTimer : public WindowTimer, private TickWaker
 {
 public:
-    GridTimer(UINT_PTR id, const Clock &clock) : WindowTimer(id), m_clock(clock) {}
+    GridTimer(UINT_PTR id, const Clock &clock);
 
-    void start() override;
-    void setInterval(int ms) override;
+    bool isActive() const override { return m_ticker.active(); }
+    void start() override { m_ticker.start(); }
+    void stop() override { m_ticker.stop(); }
+    void setInterval(int ms) override { m_ticker.setPeriod(std::chrono::milliseconds(ms)); }
     void fire() override;
 
 private:
-    void armForNext();
+    void wakeAfter(std::chrono::milliseconds wait) override { arm(static_cast<unsigned>(wait.count())); }
+    void cancel() override { disarm(); }
 
-    const Clock &m_clock;
-    TickSchedule m_schedule;
+    GridTicker m_ticker;
 };
 
 } // namespace lumiroka::win32

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/lines.h"
+#include "chara/lines.h"
 #include "core/runcontrol.h"
 
 using lumiroka::RunControl;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/lines.h"
+#include "chara/lines.h"
 #include "forms/fakes.h"
 
 using namespace lumiroka;

@@ -15,7 +15,6 @@
 #include "platform/fontwarmup.h"
 #include "platform/qtalarmsound.h"
 #include "platform/qtsettingsstore.h"
-#include "platform/ticktimer.h"
 #include "platform/tray.h"
 #include "settings/settings.h"
 #include "ui/picturebox.h"
@@ -62,7 +61,6 @@ private slots:
     void fullDiskKeepsTheEarlierFile();
     void picturesLoadAsDistinctObjectsWithTheFilesPixels();
     void truncatedOrHugePicturesAreRefused();
-    void tickTimerKeepsToTheSecondGrid();
     void embeddedTrayIconOpensTheMenuOnTheRelease();
     void fontWarmupCanBeWaitedForOrNot();
 };
@@ -310,29 +308,6 @@ void TestPlatform::truncatedOrHugePicturesAreRefused()
     const auto picture = loadPicture(dir.filePath("huge.gif"), &error);
     QVERIFY(picture && picture->pixmap.isNull());
     QVERIFY2(error.contains("too large"), qPrintable(error));
-}
-
-void TestPlatform::tickTimerKeepsToTheSecondGrid()
-{
-    // Drive the real tick timer with a hand-moved clock: the ticks follow the clock, a
-    // stall delivers every missed second, and stop() ends the delivery mid-way.
-    ManualClock clock;
-    TickTimer timer(clock);
-    timer.setInterval(1000);
-    int ticks = 0;
-    connect(&timer, &TickTimer::timeout, [&] {
-        if (++ticks == 5)
-            timer.stop();
-    });
-    timer.start();
-    clock.t += std::chrono::milliseconds(999);
-    QTest::qWait(20);
-    QCOMPARE(ticks, 0);
-    clock.t += std::chrono::hours(1); // a suspended machine wakes up
-    QTRY_COMPARE_WITH_TIMEOUT(ticks, 5, 3000);
-    QVERIFY(!timer.isActive());
-    QTest::qWait(50);
-    QCOMPARE(ticks, 5);
 }
 
 void TestPlatform::embeddedTrayIconOpensTheMenuOnTheRelease()

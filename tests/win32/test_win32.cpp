@@ -14,7 +14,6 @@
 #include "win32/picture.h"
 #include "win32/registrystore.h"
 #include "win32/text.h"
-#include "win32/timers.h"
 
 namespace lumiroka::win32 {
 namespace {
@@ -173,43 +172,6 @@ TEST_F(FilesTest, AFileThatIsNoPictureGivesAnEmptyOneAndAReason)
     std::string error;
     EXPECT_TRUE(dynamic_cast<const Win32Picture &>(*loadPicture("", error)).empty());
     EXPECT_EQ(error, "");
-}
-
-class ManualClock : public Clock
-{
-public:
-    std::chrono::nanoseconds at{0};
-    std::chrono::nanoseconds now() const override { return at; }
-};
-
-// The tick's wake-ups come from Windows; what it does at each one is its own.
-TEST(GridTimer, DeliversEverySecondThatFellDueAndStopsWhenAHandlerSaysSo)
-{
-    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ManualClock clock;
-    GridTimer timer(1, clock);
-    timer.attach(window);
-    timer.setInterval(1000);
-    int ticks = 0;
-    timer.onTick = [&] { ++ticks; };
-    timer.start();
-    clock.at = std::chrono::milliseconds(999);
-    timer.fire();
-    EXPECT_EQ(ticks, 0) << "a wake-up before the grid point is no tick";
-    clock.at = std::chrono::milliseconds(3200); // a machine that slept through two seconds
-    timer.fire();
-    EXPECT_EQ(ticks, 3);
-    timer.onTick = [&] {
-        if (++ticks == 5)
-            timer.stop();
-    };
-    clock.at = std::chrono::milliseconds(9000);
-    timer.fire();
-    EXPECT_EQ(ticks, 5) << "no tick after the handler stopped the timer";
-    EXPECT_FALSE(timer.isActive());
-    timer.fire();
-    EXPECT_EQ(ticks, 5) << "a WM_TIMER left in the queue after stop is no tick";
-    DestroyWindow(window);
 }
 
 } // namespace
