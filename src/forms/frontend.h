@@ -4,10 +4,16 @@
 // forms. The forms hold every decision; a front end draws, reports events by calling the
 // forms' handlers, and carries out these calls. Texts are UTF-8.
 
+#include <array>
 #include <memory>
 #include <string>
 
+#include "forms/assetdirs.h"
+
 namespace lumiroka {
+
+class RandomSource;
+class SettingsStore;
 
 // A loaded picture. Front ends subclass it; the forms only pass it around, and two
 // picture boxes show "the same picture" exactly when they hold the same object.
@@ -102,24 +108,42 @@ enum class OptionCheck
     check2, // to the notification area when minimized
 };
 
-// The options dialog's controls and its modal showing.
+// What the options dialog's controls hold: the selected character button (-1: none)
+// and the two boxes, each 0 clear, 1 ticked, 2 shaded.
+struct OptionValues
+{
+    int option = -1;
+    std::array<int, 2> checks{};
+    bool operator==(const OptionValues &) const = default;
+};
+
+// A click on a check box ticks a clear box and clears a ticked one; a shaded box, which
+// only a stored 2 makes, becomes ticked. A click never shades.
+inline int clickedCheck(int value)
+{
+    return value == 1 ? 0 : 1;
+}
+
+// The options dialog. It exists only while it is shown: closing it destroys what the user
+// changed, and the forms keep what its controls hold meanwhile.
 class OptionsDialog
 {
 public:
     virtual ~OptionsDialog() = default;
 
-    // The character buttons option1(0..2), one exclusive group.
+    // Builds the dialog with its controls set to `values`, shows it modally, centred, with
+    // no owner, and returns once it is closed and gone; the main window's timers keep
+    // running meanwhile.
+    virtual void showModal(const OptionValues &values) = 0;
+    virtual bool isShown() const = 0;
+    virtual void close() = 0;
+
+    // The controls of the shown dialog. The character buttons option1(0..2) are one
+    // exclusive group.
     virtual bool option(int index) const = 0;
     virtual void selectOption(int index) = 0;
-    // The two boxes: 0 clear, 1 ticked, 2 shaded (a click never makes a shaded box).
     virtual int check(OptionCheck box) const = 0;
     virtual void setCheck(OptionCheck box, int value) = 0;
-
-    // Shows the dialog modally, centred, with no owner, and returns once it is closed;
-    // the main window's timers keep running meanwhile. Closing destroys what the user
-    // changed: the next showing holds only what was set before it.
-    virtual void showModal() = 0;
-    virtual void close() = 0;
 
     // A modal message box with an OK button and no icon.
     virtual void messageBox(const std::string &title, const std::string &text) = 0;
@@ -147,6 +171,18 @@ public:
     // A countdown started: get ready, so the first play at zero is immediate.
     virtual void prepare() {}
     virtual void play() = 0;
+};
+
+// Everything the forms reach the desktop through, provided by the front end.
+struct FrontEnd
+{
+    MainWindow &window;
+    OptionsDialog &dialog;
+    TrayIcon &tray;
+    AlarmSound &sound;
+    SettingsStore &store;
+    RandomSource &random;
+    AssetDirs assets;
 };
 
 } // namespace lumiroka

@@ -29,7 +29,7 @@ void mainform::Form_Load()
     m_window.setShown(true);
 }
 
-void mainform::readSettings()
+void mainform::applyStoredSettings()
 {
     const LoadedSettings loaded = lumiroka::readSettings(m_fe.store);
     m_settings = loaded.values;

@@ -17,18 +17,6 @@
 
 namespace lumiroka {
 
-// Everything the forms reach the desktop through, provided by the front end.
-struct FrontEnd
-{
-    MainWindow &window;
-    OptionsDialog &dialog;
-    TrayIcon &tray;
-    AlarmSound &sound;
-    SettingsStore &store;
-    RandomSource &random;
-    AssetDirs assets;
-};
-
 // The timer window's behaviour: every handler of its controls and timers, under the name
 // of its control and event, and the shared state they work on. The front end calls the
 // handlers when the events happen; the handlers decide, then update the window through
@@ -89,7 +77,7 @@ public:
 
     // Store -> shared settings; values that cannot be used take their defaults and the
     // user is told once while they stay the same.
-    void readSettings();
+    void applyStoredSettings();
 
     optionform &optionformObject() { return m_optionform; }
     menuform &menuformObject() { return m_menuform; }

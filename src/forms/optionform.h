@@ -1,8 +1,9 @@
 #pragma once
 
+#include "forms/frontend.h"
+
 namespace lumiroka {
 
-class OptionsDialog;
 class mainform;
 
 // The options dialog's behaviour: the settings operations that move the three choices
@@ -23,8 +24,16 @@ public:
     void Command2_Click(); // version
 
 private:
+    // The controls, whether the dialog is shown or not.
+    bool option(int index) const;
+    void selectOption(int index);
+    int check(OptionCheck box) const;
+    void setCheck(OptionCheck box, int value);
+
     mainform &m_main;
     OptionsDialog &m_dialog;
+    // What the controls hold while no dialog is shown; each showing starts from it.
+    OptionValues m_controls;
 };
 
 } // namespace lumiroka

@@ -46,9 +46,7 @@ void OptionCheckBox::setValue(int value)
 
 void OptionCheckBox::nextCheckState()
 {
-    // A click only ever ticks or clears; a shaded box becomes ticked.
-    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    setTristate(false);
+    setValue(clickedCheck(value()));
 }
 
 QtOptionsDialog::~QtOptionsDialog()
@@ -56,7 +54,7 @@ QtOptionsDialog::~QtOptionsDialog()
     delete m_dialog.data();
 }
 
-void QtOptionsDialog::build()
+void QtOptionsDialog::build(const OptionValues &values)
 {
     auto *dialog =
         new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -118,10 +116,10 @@ void QtOptionsDialog::build()
     QWidget::setTabOrder(version, m_checks[0]);
     QWidget::setTabOrder(m_checks[0], m_checks[1]);
 
-    if (m_selected >= 0 && m_selected < static_cast<int>(m_option1.size()))
-        m_option1[static_cast<std::size_t>(m_selected)]->setChecked(true);
+    if (values.option >= 0 && values.option < static_cast<int>(m_option1.size()))
+        m_option1[static_cast<std::size_t>(values.option)]->setChecked(true);
     for (std::size_t i = 0; i < m_checks.size(); ++i)
-        m_checks[i]->setValue(m_checkValues[i]);
+        m_checks[i]->setValue(values.checks[i]);
 
     QObject::connect(ok, &QPushButton::clicked, dialog, [this] {
         if (m_form)
@@ -135,39 +133,32 @@ void QtOptionsDialog::build()
 
 bool QtOptionsDialog::option(int index) const
 {
-    if (m_dialog)
-        return m_option1.at(static_cast<std::size_t>(index))->isChecked();
-    return m_selected == index;
+    return m_option1.at(static_cast<std::size_t>(index))->isChecked();
 }
 
 void QtOptionsDialog::selectOption(int index)
 {
-    m_selected = index;
-    if (m_dialog)
-        m_option1.at(static_cast<std::size_t>(index))->setChecked(true);
+    m_option1.at(static_cast<std::size_t>(index))->setChecked(true);
 }
 
 int QtOptionsDialog::check(OptionCheck box) const
 {
-    return m_dialog ? m_checks[at(box)]->value() : m_checkValues[at(box)];
+    return m_checks[at(box)]->value();
 }
 
 void QtOptionsDialog::setCheck(OptionCheck box, int value)
 {
-    m_checkValues[at(box)] = value;
-    if (m_dialog)
-        m_checks[at(box)]->setValue(value);
+    m_checks[at(box)]->setValue(value);
 }
 
-void QtOptionsDialog::showModal()
+void QtOptionsDialog::showModal(const OptionValues &values)
 {
     if (!m_dialog)
-        build();
+        build(values);
     QPointer<QDialog> dialog = m_dialog;
     centreOnScreen(dialog, m_main->screen());
     dialog->exec();
-    // Closed, however: the dialog goes with whatever the user changed, and the next showing
-    // builds it anew from the values set before it.
+    // Closed, however: the dialog goes with whatever the user changed.
     m_dialog = nullptr;
     if (dialog)
         dialog->deleteLater();

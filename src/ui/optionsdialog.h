@@ -14,7 +14,7 @@ namespace lumiroka {
 
 class optionform;
 
-// A check box that shows a stored "shaded" value but never produces one from a click.
+// A check box that shows a stored "shaded" value; a click moves it as the forms say.
 class OptionCheckBox : public QCheckBox
 {
     Q_OBJECT
@@ -30,9 +30,8 @@ protected:
     void nextCheckState() override;
 };
 
-// The options dialog in Qt Widgets. The dialog's widgets exist only while it is shown:
-// start-up sets the controls' values without paying for the dialog, and closing the dialog
-// destroys it with whatever the user changed.
+// The options dialog in Qt Widgets. Its widgets exist only while it is shown, so start-up
+// does not pay for them.
 class QtOptionsDialog : public OptionsDialog
 {
 public:
@@ -45,25 +44,23 @@ public:
     QDialog *dialog() const { return m_dialog; }
     void hide();
 
+    void showModal(const OptionValues &values) override;
+    bool isShown() const override { return m_dialog; }
+    void close() override;
     bool option(int index) const override;
     void selectOption(int index) override;
     int check(OptionCheck box) const override;
     void setCheck(OptionCheck box, int value) override;
-    void showModal() override;
-    void close() override;
     void messageBox(const std::string &title, const std::string &text) override;
 
 private:
-    void build();
+    void build(const OptionValues &values);
 
     QWidget *m_main;
     optionform *m_form = nullptr;
     QPointer<QDialog> m_dialog;
     std::array<QRadioButton *, 3> m_option1{};
     std::array<OptionCheckBox *, 2> m_checks{};
-    // The values while no dialog exists.
-    int m_selected = -1;
-    std::array<int, 2> m_checkValues{};
 };
 
 } // namespace lumiroka

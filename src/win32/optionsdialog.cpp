@@ -60,7 +60,7 @@ void Win32OptionsDialog::setMainWindow(HWND main, HICON bigIcon, HICON smallIcon
     RegisterClassExW(&windowClass);
 }
 
-void Win32OptionsDialog::build()
+void Win32OptionsDialog::build(const OptionValues &values)
 {
     // No owner: the dialog is a window of its own, as designed.
     m_window = CreateWindowExW(kExStyle, kDialogClass, widen(layout::kOptionCaption).c_str(), kStyle, CW_USEDEFAULT,
@@ -75,16 +75,15 @@ void Win32OptionsDialog::build()
                           BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), kOption1 + static_cast<int>(i), s);
     m_ok = createControl(m_window, L"BUTTON", layout::optionOk, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, kOk, s);
     m_version = createControl(m_window, L"BUTTON", layout::optionVersion, BS_PUSHBUTTON | WS_TABSTOP, kVersion, s);
-    // Three states, set by hand: a click only ever ticks or clears (a shaded box, which
-    // only a stored 2 makes, becomes ticked).
+    // Three states, set by hand on each click as the forms say.
     m_checks[0] = createControl(m_window, L"BUTTON", layout::check1, BS_3STATE | WS_TABSTOP, kCheck1, s);
     m_checks[1] = createControl(m_window, L"BUTTON", layout::check2, BS_3STATE | WS_TABSTOP, kCheck2, s);
     layout();
 
-    if (m_selected >= 0 && m_selected < static_cast<int>(m_option1.size()))
-        SendMessageW(m_option1[static_cast<std::size_t>(m_selected)], BM_SETCHECK, BST_CHECKED, 0);
+    if (values.option >= 0 && values.option < static_cast<int>(m_option1.size()))
+        SendMessageW(m_option1[static_cast<std::size_t>(values.option)], BM_SETCHECK, BST_CHECKED, 0);
     for (std::size_t i = 0; i < m_checks.size(); ++i)
-        SendMessageW(m_checks[i], BM_SETCHECK, static_cast<WPARAM>(boxState(m_checkValues[i])), 0);
+        SendMessageW(m_checks[i], BM_SETCHECK, static_cast<WPARAM>(boxState(values.checks[i])), 0);
 }
 
 void Win32OptionsDialog::layout()
@@ -121,44 +120,36 @@ void Win32OptionsDialog::layout()
 
 bool Win32OptionsDialog::option(int index) const
 {
-    if (m_window)
-        return SendMessageW(m_option1.at(static_cast<std::size_t>(index)), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    return m_selected == index;
+    return SendMessageW(m_option1.at(static_cast<std::size_t>(index)), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32OptionsDialog::selectOption(int index)
 {
-    m_selected = index;
-    if (m_window)
-        CheckRadioButton(m_window, kOption1, kOption1 + 2, kOption1 + index);
+    CheckRadioButton(m_window, kOption1, kOption1 + 2, kOption1 + index);
 }
 
 int Win32OptionsDialog::check(OptionCheck box) const
 {
-    if (!m_window)
-        return m_checkValues[at(box)];
     const LRESULT state = SendMessageW(m_checks[at(box)], BM_GETCHECK, 0, 0);
     return state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0;
 }
 
 void Win32OptionsDialog::setCheck(OptionCheck box, int value)
 {
-    m_checkValues[at(box)] = value;
-    if (m_window)
-        SendMessageW(m_checks[at(box)], BM_SETCHECK, static_cast<WPARAM>(boxState(value)), 0);
+    SendMessageW(m_checks[at(box)], BM_SETCHECK, static_cast<WPARAM>(boxState(value)), 0);
 }
 
-void Win32OptionsDialog::showModal()
+void Win32OptionsDialog::showModal(const OptionValues &values)
 {
     if (!m_window)
-        build();
+        build(values);
     RECT r;
     GetWindowRect(m_window, &r);
     const POINT centre = centredOn(m_main, {r.right - r.left, r.bottom - r.top});
     SetWindowPos(m_window, nullptr, centre.x, centre.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EnableWindow(m_main, FALSE);
     ShowWindow(m_window, SW_SHOW);
-    const int focus = m_selected >= 0 && m_selected < 3 ? m_selected : 0;
+    const int focus = values.option >= 0 && values.option < 3 ? values.option : 0;
     SetFocus(m_option1[static_cast<std::size_t>(focus)]);
 
     // The modal loop: every message of the thread is dispatched, the main window's timers
@@ -233,9 +224,8 @@ LRESULT Win32OptionsDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kCheck1:
         case kCheck2: {
-            HWND box = reinterpret_cast<HWND>(lParam);
-            const bool ticked = SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            SendMessageW(box, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+            const OptionCheck box = LOWORD(wParam) == kCheck1 ? OptionCheck::check1 : OptionCheck::check2;
+            setCheck(box, clickedCheck(check(box)));
             return 0;
         }
         default:

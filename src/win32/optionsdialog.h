@@ -13,8 +13,8 @@ class optionform;
 
 namespace lumiroka::win32 {
 
-// The options dialog: a window of its own, built at each showing from the values set
-// before it and destroyed when it closes. Modal: the main window is disabled meanwhile,
+// The options dialog: a window of its own, built at each showing and destroyed when it
+// closes. Modal: the main window is disabled meanwhile,
 // while its timers go on through this dialog's message loop.
 class Win32OptionsDialog : public OptionsDialog
 {
@@ -28,18 +28,19 @@ public:
     void connectForm(optionform &form) { m_form = &form; }
     HWND handle() const { return m_window; }
 
+    void showModal(const OptionValues &values) override;
+    bool isShown() const override { return m_window != nullptr; }
+    void close() override;
     bool option(int index) const override;
     void selectOption(int index) override;
     int check(OptionCheck box) const override;
     void setCheck(OptionCheck box, int value) override;
-    void showModal() override;
-    void close() override;
     void messageBox(const std::string &title, const std::string &text) override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void build();
+    void build(const OptionValues &values);
     void layout();
     void destroy();
 
@@ -55,10 +56,6 @@ private:
     std::array<HWND, 2> m_checks{};
     HWND m_ok = nullptr;
     HWND m_version = nullptr;
-
-    // What the controls show when the dialog is next built.
-    int m_selected = -1;
-    std::array<int, 2> m_checkValues{};
 };
 
 } // namespace lumiroka::win32

@@ -258,8 +258,8 @@ private:
 class FakeDialog : public OptionsDialog
 {
 public:
-    int selected = -1;
-    std::array<int, 2> checks{};
+    // The controls of the shown dialog.
+    OptionValues controls;
     bool open = false;
     int shows = 0;
     int closes = 0;
@@ -268,24 +268,22 @@ public:
     // window's own close box.
     std::function<void()> whileOpen;
 
-    bool option(int index) const override { return selected == index; }
-    void selectOption(int index) override { selected = index; }
-    int check(OptionCheck box) const override { return checks[box == OptionCheck::check1 ? 0 : 1]; }
-    void setCheck(OptionCheck box, int value) override { checks[box == OptionCheck::check1 ? 0 : 1] = value; }
-    void showModal() override
+    void showModal(const OptionValues &values) override
     {
-        const int keptSelected = selected;
-        const auto keptChecks = checks;
+        controls = values;
         open = true;
         ++shows;
         if (whileOpen)
             whileOpen();
         open = false;
-        // The dialog goes with whatever the user changed.
-        selected = keptSelected;
-        checks = keptChecks;
+        controls = {}; // the dialog goes with whatever the user changed
     }
+    bool isShown() const override { return open; }
     void close() override { ++closes; }
+    bool option(int index) const override { return controls.option == index; }
+    void selectOption(int index) override { controls.option = index; }
+    int check(OptionCheck box) const override { return controls.checks[box == OptionCheck::check1 ? 0 : 1]; }
+    void setCheck(OptionCheck box, int value) override { controls.checks[box == OptionCheck::check1 ? 0 : 1] = value; }
     void messageBox(const std::string &title, const std::string &text) override
     {
         messageBoxes.emplace_back(title, text);

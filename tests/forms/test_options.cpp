@@ -8,16 +8,27 @@
 using namespace lumiroka;
 using namespace lumiroka::testing;
 
+namespace {
+// What the dialog's controls show when it is next opened as it stands.
+OptionValues nextShowing(Harness &h)
+{
+    OptionValues seen;
+    h.dialog.whileOpen = [&] { seen = h.dialog.controls; };
+    h.form->optionformObject().show();
+    h.dialog.whileOpen = nullptr;
+    return seen;
+}
+} // namespace
+
 TEST(Options, EmptyStoreGivesDefaultsAndWritesNothing)
 {
     Harness h;
     EXPECT_EQ(h.form->settings(), (SettingsValues{0, 0, 1}));
     EXPECT_EQ(h.store.writes, 0);
     EXPECT_EQ(h.dialog.shows, 0);
-    // Start-up already set the dialog's controls, without showing it.
-    EXPECT_EQ(h.dialog.selected, 0);
-    EXPECT_EQ(h.dialog.checks, (std::array<int, 2>{0, 1}));
     EXPECT_TRUE(h.window.warnings.empty());
+    // Start-up already set the dialog's controls, without showing it.
+    EXPECT_EQ(nextShowing(h), (OptionValues{0, {0, 1}}));
 }
 
 TEST(Options, StartUpLoadsSettingsBeforeCharacterBeforeShowing)
@@ -98,16 +109,19 @@ TEST(Options, ShadedBoxRoundTrips)
     Harness h;
     h.store.setAll("0", "2", "2");
     h.form->optionformObject().loadsetting();
-    EXPECT_EQ(h.dialog.checks, (std::array<int, 2>{2, 2}));
     EXPECT_EQ(h.form->settings().check2value, 2);
     // Acts as off: minimizing stays in the taskbar, START does not minimize.
     h.form->ssbutton_Click();
     EXPECT_FALSE(h.window.isMinimized);
     h.minimize();
     EXPECT_TRUE(h.tray.calls.empty());
-    // Left alone it is written back as 2.
-    h.dialog.setCheck(OptionCheck::check1, 1);
-    h.form->optionformObject().setsetting();
+    // Shown shaded; a click ticks it, and a box left alone is written back as 2.
+    h.dialog.whileOpen = [&] {
+        EXPECT_EQ(h.dialog.controls.checks, (std::array<int, 2>{2, 2}));
+        h.dialog.setCheck(OptionCheck::check1, clickedCheck(h.dialog.check(OptionCheck::check1)));
+        h.form->optionformObject().Command1_Click();
+    };
+    h.form->Command1_Click();
     EXPECT_EQ(h.store.at("check2value"), "2");
     EXPECT_EQ(h.store.at("check1value"), "1");
 }
@@ -144,7 +158,7 @@ TEST_P(BadStoredValue, FallsBackWithOneMessageAndLeavesTheStore)
     h.form->optionformObject().loadsetting();
     EXPECT_EQ(h.window.warnings.size(), 1u);
     // The dialog shows what is in use.
-    EXPECT_EQ(h.dialog.selected, row.expected.charano);
+    EXPECT_EQ(nextShowing(h).option, row.expected.charano);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, BadStoredValue,
@@ -157,8 +171,11 @@ TEST(Options, RefusedWriteIsReportedAndChoicesStillApply)
 {
     Harness h;
     h.store.syncFailure = "the settings folder is not writable";
-    h.dialog.selectOption(2);
-    h.form->optionformObject().Command1_Click();
+    h.dialog.whileOpen = [&] {
+        h.dialog.selectOption(2);
+        h.form->optionformObject().Command1_Click();
+    };
+    h.form->Command1_Click();
     ASSERT_EQ(h.window.warnings.size(), 1u);
     EXPECT_NE(h.window.warnings.front().find("could not be saved"), std::string::npos);
     EXPECT_NE(h.window.warnings.front().find("not writable"), std::string::npos);
