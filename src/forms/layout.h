@@ -4,6 +4,7 @@
 // 15 make a pixel at 96 dots per inch) relative to its container's client area, and the
 // texts of the menu and the version box. Both front ends build their windows from here.
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -71,6 +72,18 @@ inline constexpr Control optionOk{"Command1", "OK", {2160, 1200, 855, 255}};
 inline constexpr Control optionVersion{"Command2", "ﾊﾞｰｼﾞｮﾝ情報", {120, 1200, 1095, 255}};
 inline constexpr Control check1{"check1", "計測中は最小化", {1320, 240, 1695, 255}};
 inline constexpr Control check2{"check2", "最小化時はﾄﾚｲへ", {1320, 600, 1695, 255}};
+
+// Where a caption is a little wider in the face at hand than its designed box, the box
+// grows to the right into the room the design leaves beside it, never past that room's
+// right edge, and never shrinks. The rooms' right edges, in twips of the container:
+inline constexpr int kOptionRoomRight = Frame1.box.width - 30;    // inside the frame's border
+inline constexpr int kCheckRoomRight = kOptionWidth;              // the dialog's edge
+inline constexpr int kVersionRoomRight = optionOk.box.left - 120; // clear of OK
+// The width of a fitted box; every argument in the front end's own unit.
+constexpr int fittedWidth(int left, int designed, int needed, int roomRight)
+{
+    return std::max(designed, std::min(needed, roomRight - left));
+}
 
 inline constexpr const char *kVersionTitle = "ﾊﾞｰｼﾞｮﾝ情報";
 // "Lumiroka Ver.1.2", from the project's name and version.

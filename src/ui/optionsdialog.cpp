@@ -99,17 +99,16 @@ void QtOptionsDialog::build(const OptionValues &values)
         m_checks[i] = box;
     }
 
-    // Where a caption is a little wider than its designed box in this face, let the box
-    // grow into the free space beside it rather than cut the caption.
-    auto fit = [](QWidget *control, int right) {
-        const int wanted = std::min(control->sizeHint().width(), right - control->x());
-        if (wanted > control->width())
-            control->resize(wanted, control->height());
+    auto fit = [](QWidget *control, int roomRight) {
+        control->resize(
+            layout::fittedWidth(control->x(), control->width(), control->sizeHint().width(), twips(roomRight)),
+            control->height());
     };
     for (QRadioButton *option : m_option1)
-        fit(option, frame->width() - 2);
+        fit(option, layout::kOptionRoomRight);
     for (OptionCheckBox *box : m_checks)
-        fit(box, dialog->width());
+        fit(box, layout::kCheckRoomRight);
+    fit(version, layout::kVersionRoomRight);
 
     QWidget::setTabOrder(m_option1[0], ok);
     QWidget::setTabOrder(ok, version);

@@ -97,22 +97,20 @@ void Win32OptionsDialog::layout()
 
     placeControl(m_frame, s.rect(layout::Frame1.box));
     placeControl(m_ok, s.rect(layout::optionOk.box));
-    // Where a caption is a little wider than its designed box in this face, the box grows
-    // into the free room beside it rather than cut the caption.
+    // Beside its text a check box or option button draws its mark; a push button's raised
+    // edges take about 4 pixels on each side.
     const int mark = GetSystemMetricsForDpi(SM_CXMENUCHECK, s.dpi) + s.px(90);
-    auto fit = [&](HWND control, const layout::Control &designed, int besideText, int rightLimit) {
+    auto fit = [&](HWND control, const layout::Control &designed, int besideText, int roomRight) {
         RECT r = s.rect(designed.box);
         const SIZE text = textExtent(m_window, m_font, widen(designed.caption).c_str());
-        r.right = std::max<LONG>(r.right, std::min<LONG>(r.left + besideText + text.cx, rightLimit));
+        r.right = r.left + layout::fittedWidth(r.left, r.right - r.left, besideText + text.cx, s.px(roomRight));
         placeControl(control, r);
     };
-    const RECT frame = s.rect(layout::Frame1.box);
     for (std::size_t i = 0; i < m_option1.size(); ++i)
-        fit(m_option1[i], layout::option1[i], mark, frame.right - s.px(30));
-    fit(m_checks[0], layout::check1, mark, s.px(layout::kOptionWidth));
-    fit(m_checks[1], layout::check2, mark, s.px(layout::kOptionWidth));
-    // A push button's raised edges take about 4 pixels on each side.
-    fit(m_version, layout::optionVersion, s.px(150), s.rect(layout::optionOk.box).left - s.px(120));
+        fit(m_option1[i], layout::option1[i], mark, layout::kOptionRoomRight);
+    fit(m_checks[0], layout::check1, mark, layout::kCheckRoomRight);
+    fit(m_checks[1], layout::check2, mark, layout::kCheckRoomRight);
+    fit(m_version, layout::optionVersion, s.px(150), layout::kVersionRoomRight);
 
     for (HWND control : {m_frame, m_option1[0], m_option1[1], m_option1[2], m_ok, m_version, m_checks[0], m_checks[1]})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
