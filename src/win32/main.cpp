@@ -4,6 +4,7 @@
 #include "core/product.h"
 #include "forms/assetdirs.h"
 #include "forms/mainform.h"
+#include "win32/files.h"
 #include "win32/mainwindow.h"
 #include "win32/registrystore.h"
 #include "win32/sound.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "win32/files.h"
 #include "win32/text.h"
 
 namespace lumiroka::win32 {

@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include "win32/files.h"
 #include "win32/systemlibrary.h"
 #include "win32/text.h"
 

@@ -40,33 +40,4 @@ std::string systemMessage(unsigned long code)
     return narrow(text);
 }
 
-bool isRegularFile(const std::string &path)
-{
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool readFile(const std::string &path, std::size_t maxBytes, std::vector<char> &contents)
-{
-    contents.clear();
-    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size{};
-    bool ok =
-        GetFileSizeEx(file, &size) && size.QuadPart >= 0 && static_cast<unsigned long long>(size.QuadPart) <= maxBytes;
-    if (ok) {
-        contents.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok =
-            contents.empty() || (ReadFile(file, contents.data(), static_cast<DWORD>(contents.size()), &read, nullptr) &&
-                                 read == contents.size());
-    }
-    CloseHandle(file);
-    if (!ok)
-        contents.clear();
-    return ok;
-}
-
 } // namespace lumiroka::win32

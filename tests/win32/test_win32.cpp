@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "win32/files.h"
 #include "win32/picture.h"
 #include "win32/registrystore.h"
 #include "win32/text.h"
