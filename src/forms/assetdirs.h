@@ -29,8 +29,13 @@ public:
     // The first existing regular file `relative` ("gif/piro0.gif") in the search
     // directories, with the system's separators, or the empty text.
     std::string find(const std::string &relative) const;
+    // Where `relative` would lie in the first search directory, with the system's
+    // separators: the place to name for a file found nowhere.
+    std::string expected(const std::string &relative) const;
 
 private:
+    static std::string join(const std::string &dir, const std::string &relative);
+
     std::vector<std::string> m_dirs;
     FileTest m_exists = nullptr;
 };

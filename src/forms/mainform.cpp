@@ -38,7 +38,7 @@ void mainform::applyStoredSettings()
         return;
     }
     // Said once, not at every opening of the dialog, while the same values stay bad.
-    const std::string message = describeProblems(loaded.problems, m_fe.store.location());
+    const std::string message = describeProblems(loaded.problems, m_fe.store);
     if (message != m_lastSettingsWarning) {
         m_lastSettingsWarning = message;
         m_window.warn(message);
@@ -253,7 +253,7 @@ void mainform::setchara()
         if (files[i].empty()) {
             m_picbox[i] = m_window.loadPicture({}, error);
         } else if (const std::string path = m_fe.assets.find("gif/" + files[i]); path.empty()) {
-            failure = "gif/" + files[i] + ": not found";
+            failure = m_fe.assets.expected("gif/" + files[i]) + ": not found";
             m_picbox[i] = m_window.loadPicture({}, error);
         } else {
             m_picbox[i] = m_window.loadPicture(path, error);

@@ -57,10 +57,7 @@ void optionform::setsetting()
     SettingsStore &store = m_main.frontEnd().store;
     const std::string error = writeSettings(store, chosen);
     if (!error.empty())
-        m_main.frontEnd().window.warn("The settings could not be saved: " + error +
-                                      ".\n\nSettings file: " + store.location() +
-                                      "\n\nYour choices apply until Lumiroka is closed; the file keeps its earlier "
-                                      "content.");
+        m_main.frontEnd().window.warn(describeWriteFailure(error, store));
 }
 
 void optionform::show()

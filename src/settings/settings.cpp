@@ -85,14 +85,21 @@ std::string writeSettings(SettingsStore &store, const SettingsValues &values)
     return store.sync();
 }
 
-std::string describeProblems(const std::vector<SettingProblem> &problems, const std::string &location)
+std::string describeProblems(const std::vector<SettingProblem> &problems, const SettingsStore &store)
 {
     std::string text = "Some saved settings could not be used and their defaults apply for now:\n";
     for (const SettingProblem &problem : problems)
         text += "\n  " + problem.key + " = \"" + printable(problem.text) + "\"";
-    text += "\n\nSettings file: " + location +
-            "\nThe file is left as it is; confirming the OPTION dialog with OK saves valid values.";
+    text += "\n\nSettings " + store.locationKind() + ": " + store.location() + "\nThe " + store.locationKind() +
+            " is left as it is; confirming the OPTION dialog with OK saves valid values.";
     return text;
+}
+
+std::string describeWriteFailure(const std::string &error, const SettingsStore &store)
+{
+    return "The settings could not be saved: " + error + ".\n\nSettings " + store.locationKind() + ": " +
+           store.location() + "\n\nYour choices apply until Lumiroka is closed; the " + store.locationKind() +
+           " keeps its earlier content.";
 }
 
 } // namespace lumiroka

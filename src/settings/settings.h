@@ -61,7 +61,9 @@ LoadedSettings readSettings(SettingsStore &store);
 // on success, otherwise the reason the store gave.
 std::string writeSettings(SettingsStore &store, const SettingsValues &values);
 
-// The message shown when stored values were replaced by defaults.
-std::string describeProblems(const std::vector<SettingProblem> &problems, const std::string &location);
+// The message shown when stored values were replaced by defaults, naming the store's place.
+std::string describeProblems(const std::vector<SettingProblem> &problems, const SettingsStore &store);
+// The message shown when the choices could not be saved, for the reason `error`.
+std::string describeWriteFailure(const std::string &error, const SettingsStore &store);
 
 } // namespace lumiroka

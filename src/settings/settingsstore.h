@@ -22,8 +22,10 @@ public:
     // store could not be saved; the earlier stored data is then left as it was.
     virtual std::string sync() = 0;
 
-    // Where the data lives, for messages to the user (a file path, a registry key).
+    // Where the data lives, for messages to the user (a file path, a registry key), and
+    // what kind of place that is ("file", "registry key").
     virtual std::string location() const = 0;
+    virtual std::string locationKind() const { return "file"; }
 };
 
 } // namespace lumiroka

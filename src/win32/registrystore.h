@@ -20,6 +20,7 @@ public:
     void write(const std::string &section, const std::string &key, const std::string &text) override;
     std::string sync() override;
     std::string location() const override;
+    std::string locationKind() const override { return "registry key"; }
 
 private:
     std::string m_path;

@@ -195,12 +195,24 @@ TEST(WriteSettings, ReportsTheStoresReasonWhenSyncFails)
     EXPECT_EQ(s.syncs, 1);
 }
 
-TEST(DescribeProblems, NamesEachKeyItsTextAndTheLocation)
+// A store in the registry is named as a key, never as a file.
+struct RegistryLikeStore : MemoryStore
+{
+    std::string location() const override { return "HKEY_CURRENT_USER\\Software\\Lumiroka\\Lumiroka\\setting"; }
+    std::string locationKind() const override { return "registry key"; }
+};
+
+TEST(DescribeProblems, NamesEachKeyItsTextAndTheStoresPlace)
 {
     const std::vector<lumiroka::SettingProblem> problems = {{"charano", "banana"}, {"check2value", "99999"}};
-    const std::string location = "/home/user/.config/Lumiroka/Lumiroka.ini";
-    const std::string message = lumiroka::describeProblems(problems, location);
-    for (const char *part : {"charano", "banana", "check2value", "99999", location.c_str()})
+    const RegistryLikeStore store;
+    for (const std::string &message :
+         {lumiroka::describeProblems(problems, store), lumiroka::describeWriteFailure("access denied", store)}) {
+        EXPECT_NE(message.find("registry key: " + store.location()), std::string::npos) << message;
+        EXPECT_EQ(message.find("file"), std::string::npos) << message;
+    }
+    const std::string message = lumiroka::describeProblems(problems, store);
+    for (const char *part : {"charano", "banana", "check2value", "99999"})
         EXPECT_NE(message.find(part), std::string::npos) << part << " missing from: " << message;
 }
 
@@ -210,7 +222,7 @@ TEST(DescribeProblems, KeepsGarbageShortAndFreeOfControlBytes)
     garbage[3] = '\n';
     garbage[5] = '\0';
     garbage[7] = '\x1b';
-    const std::string message = lumiroka::describeProblems({{"charano", garbage}}, "/tmp/s.conf");
+    const std::string message = lumiroka::describeProblems({{"charano", garbage}}, MemoryStore());
     EXPECT_LT(message.size(), 400u);
     const std::string line = message.substr(message.find("charano"));
     EXPECT_EQ(line.substr(0, line.find('\n')).find_first_of(std::string("\0\x1b", 2)), std::string::npos);

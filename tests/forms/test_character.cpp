@@ -118,6 +118,9 @@ TEST(Character, BrokenPicturesAreReportedOnceAndLeftBlank)
     for (const char *name : {"piro0a.gif", "piro0b.gif", "piro1.gif"})
         EXPECT_NE(message.find(name), std::string::npos) << message;
     EXPECT_NE(message.find(copy.dir()), std::string::npos) << message;
+    // Named where it was expected, in full and with the system's separators.
+    const std::string missing = (copy.root / "gif" / "piro0a.gif").make_preferred().string();
+    EXPECT_NE(message.find(missing + ": not found"), std::string::npos) << message;
     EXPECT_EQ(message.find("piro2.gif"), std::string::npos) << message;
     EXPECT_EQ(pathOf(h.form->picbox(slot::StoppedShort)), "");
     EXPECT_NE(pathOf(h.form->picbox(slot::Alarm)), "");

@@ -110,7 +110,7 @@ win_clear_settings
 e2e_launch_app "$E2E_TMP/portable/$(basename "$E2E_BIN")"
 win=$(e2e_main_window 30) || e2e_die "the main window did not appear (no gif folder)"
 wait_box "a message box tells about the missing pictures"
-e2e_check "... listing the files" grep -q 'gif/piro0.gif: not found' "$APP_LOG"
+e2e_check "... listing the files" grep -qF 'portable\gif\piro0.gif: not found' "$APP_LOG"
 e2e_check "... and where they were looked for" grep -q 'portable' "$APP_LOG"
 [[ -n "${box:-}" ]] && sleep 0.4 && e2e_screenshot "$box" "$E2E_TMP/shots/nogif.png" && e2e_keep "$E2E_TMP/shots/nogif.png" nogif
 dismiss_box
