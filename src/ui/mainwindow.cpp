@@ -125,6 +125,7 @@ QtMainWindow::QtMainWindow(const Clock &clock)
     m_picbox->setGeometry(twipsRect(layout::picbox0.box));
     m_picbox->setFocusPolicy(Qt::TabFocus);
     m_picbox->setAccessibleName(QStringLiteral("character"));
+    m_picbox->setAccessibleDescription(QStringLiteral("Click or press Space: the character reacts"));
 
     m_messbox = new PanelLabel(this);
     m_messbox->setObjectName(qs(layout::messbox.name));

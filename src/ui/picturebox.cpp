@@ -1,8 +1,11 @@
 #include "ui/picturebox.h"
 
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace lumiroka {
 
@@ -49,13 +52,43 @@ void PictureBox::setPicture(PictureRef picture)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    if (!m_shown || m_shown->pixmap.isNull())
-        return;
     QPainter painter(this);
-    // Smoothing only matters when the picture is scaled for a high-density screen; at 1:1
-    // it would only keep the painter off its fast copying path.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 1.0);
-    painter.drawPixmap(QPoint(0, 0), m_shown->pixmap);
+    if (m_shown && !m_shown->pixmap.isNull()) {
+        // Smoothing only matters when the picture is scaled for a high-density screen; at
+        // 1:1 it would only keep the painter off its fast copying path.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 1.0);
+        painter.drawPixmap(QPoint(0, 0), m_shown->pixmap);
+    }
+    if (hasFocus()) {
+        // The keyboard is here: the style's focus frame, as a button shows it.
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    // Space clicks the character, as it presses a focused button.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            emit clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PictureBox::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void PictureBox::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

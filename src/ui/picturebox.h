@@ -20,8 +20,8 @@ public:
 // `error` to the reason.
 std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error = nullptr);
 
-// Shows one picture from its top-left corner and reports a click (a press and release of
-// the left button over it).
+// Shows one picture from its top-left corner and reports a click: a press and release of
+// the left button over it, or Space while it has the keyboard focus (which it shows).
 class PictureBox : public QWidget
 {
     Q_OBJECT
@@ -40,6 +40,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     PictureRef m_picture;

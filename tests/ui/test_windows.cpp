@@ -227,6 +227,12 @@ void TestWindows::eachControlReachesItsHandler()
     click(h, "ssbutton");
     click(h, "resetbutton");
     QCOMPARE(h.window->windowTitle(), QStringLiteral("Lumiroka"));
+    // Space on the focused character is a click: stopped, it takes the long stopped pose.
+    h.form->takeSlot(slot::StoppedRest);
+    auto *picbox = h.find<QWidget>("picbox0");
+    picbox->setFocus();
+    QTest::keyClick(picbox, Qt::Key_Space);
+    QCOMPARE(h.form->picbox(0), h.form->picbox(slot::StoppedLong));
     // The alarm's repetition.
     h.window->soundtimer().start();
     QVERIFY(QMetaObject::invokeMethod(&dynamic_cast<QObject &>(h.window->soundtimer()), "timeout"));
