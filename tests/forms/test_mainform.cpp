@@ -13,6 +13,7 @@ TEST(TimeCounter, BarsDriveDigitsAtOnceAndCaptionAtNextTick)
 {
     Harness h;
     h.form->ssbutton_Click(); // count up from zero
+    EXPECT_EQ(h.sound.prepares, 0) << "a stopwatch never rings: nothing to get ready";
     h.form->swtimer_Timer();
     EXPECT_EQ(h.window.caption, "Lumiroka - 00:00:01");
     h.setBars(7, 5, 9);
@@ -287,6 +288,10 @@ TEST_P(MinimizeWith, MovesToTheTrayOnlyWithTheOption)
     EXPECT_TRUE(h.window.isMinimized);
     EXPECT_EQ(h.tray.present, toTray);
     EXPECT_EQ(h.tray.calls, toTray ? std::vector<std::string>{"add:Lumiroka"} : std::vector<std::string>{});
+    // Another state change while hidden in the tray (the window system reports the
+    // withdrawn window again) must not add a second icon.
+    h.form->Form_Resize();
+    EXPECT_EQ(h.tray.calls.size(), toTray ? 1u : 0u);
     // Restoring raises a state change too, and nothing happens.
     h.window.setMinimized(false);
     EXPECT_EQ(h.tray.calls.size(), toTray ? 1u : 0u);
