@@ -85,20 +85,6 @@ TEST(TimeCounter, CountingUpStopsItselfAtTheHourLimit)
     EXPECT_EQ(h.window.bars[0], 99);
 }
 
-TEST(TimeCounter, ZeroedCountdownContinuesWithoutAlarm)
-{
-    Harness h;
-    h.setBars(0, 3, 0);
-    h.form->ssbutton_Click();
-    h.form->swtimer_Timer();
-    h.setBars(0, 0, 0);
-    h.form->swtimer_Timer();
-    EXPECT_EQ(h.window.shownTime(), "00:59:59");
-    EXPECT_EQ(h.sound.plays, 0);
-    EXPECT_FALSE(h.window.sound.active);
-    EXPECT_EQ(h.form->time().countmode, 1);
-}
-
 class RunControlLines : public ::testing::TestWithParam<int>
 {
 };
