@@ -59,7 +59,7 @@ private slots:
     void layoutFollowsTheDesign_data();
     void layoutFollowsTheDesign();
     void windowIsFixedAndFocusOrderIsAsDesigned();
-    void keyboardRightRaisesTheBar();
+    void barsKeepToTheirRangeAndRightRaises();
     void screenReaderReadsTheTextsThemselves();
     void panelsAreWhiteWithAGreyBorderAndBlackText();
     void eachControlReachesItsHandler();
@@ -128,7 +128,7 @@ void TestWindows::windowIsFixedAndFocusOrderIsAsDesigned()
     QCOMPARE(order, expected);
 }
 
-void TestWindows::keyboardRightRaisesTheBar()
+void TestWindows::barsKeepToTheirRangeAndRightRaises()
 {
     QtHarness h;
     auto *bar = h.find<QScrollBar>("minbar");
