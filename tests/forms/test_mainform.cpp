@@ -118,7 +118,8 @@ TEST_P(RunControlLines, StartStopResumeAndResetWithLines)
     EXPECT_EQ(h.window.messbox, startLine(charano));
 }
 
-INSTANTIATE_TEST_SUITE_P(EachCharacterAndNone, RunControlLines, ::testing::Values(0, 1, 2, 7));
+// A character other than the default one shows that its own lines are used; 7 has none.
+INSTANTIATE_TEST_SUITE_P(ACharacterAndNone, RunControlLines, ::testing::Values(1, 7));
 
 TEST(RunControl, ResetIsIgnoredWhileRunning)
 {
