@@ -47,6 +47,10 @@ TEST(TickSchedule, ALongStallReportsEveryMissedTick)
 {
     TickSchedule s;
     s.start(kBoot);
+    // An overdue tick is due now: a negative wait would become a very long one for a
+    // timer that takes an unsigned count of milliseconds, and the count would freeze.
+    EXPECT_EQ(s.untilNext(kBoot + 1h), 0ns);
+    EXPECT_EQ(s.untilNext(kBoot + 1500ms), 0ns);
     EXPECT_EQ(s.takeDue(kBoot + 1h), 3600);
     EXPECT_EQ(s.takeDue(kBoot + 1h), 0);
     EXPECT_EQ(s.untilNext(kBoot + 1h + 300ms), 700ms);

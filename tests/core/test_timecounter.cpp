@@ -84,37 +84,6 @@ TEST(TimeCounter, CountdownMatchesTotalSecondsOverEveryValue)
     }
 }
 
-// Hand-worked carries and borrows, independent of the total-seconds model above.
-TEST(TimeCounter, CarriesAndBorrows)
-{
-    struct Row
-    {
-        Hms before;
-        int countmode;
-        const char *after;
-    };
-    const Row table[] = {{{0, 0, 59}, 0, "00:01:00"},   {{0, 59, 59}, 0, "01:00:00"}, {{9, 59, 59}, 0, "10:00:00"},
-                         {{98, 59, 59}, 0, "99:00:00"}, {{0, 1, 0}, 1, "00:00:59"},   {{1, 0, 0}, 1, "00:59:59"},
-                         {{10, 0, 0}, 1, "09:59:59"},   {{0, 0, 2}, 1, "00:00:01"}};
-    for (const Row &row : table) {
-        TimeCounter t = counterAt(row.before.h * 3600 + row.before.m * 60 + row.before.s, row.countmode);
-        if (row.countmode == 0)
-            EXPECT_FALSE(t.countup());
-        else
-            t.countdown([] { ADD_FAILURE() << "timeup on an ordinary step"; });
-        EXPECT_EQ(t.clockText(), row.after) << "from " << show(row.before);
-        EXPECT_EQ(t.countmode, row.countmode);
-    }
-}
-
-TEST(TimeCounter, PassingTheLimitHoldsTheHourAndAsksToStop)
-{
-    TimeCounter t = counterAt(kAllValues - 1, 0);
-    EXPECT_TRUE(t.countup());
-    EXPECT_EQ(show(fieldsOf(t)), "99:00:00");
-    EXPECT_EQ(t.countmode, 0);
-}
-
 TEST(TimeCounter, LastSecondOfCountdownCallsTimeupOnceBeforeTurningUp)
 {
     TimeCounter t = counterAt(1, 1);
@@ -144,16 +113,6 @@ TEST(TimeCounter, CountdownFromZeroWrapsToAnHourWithoutAlarm)
     EXPECT_EQ(t.countmode, 1);
 }
 
-TEST(TimeText, TwoDigitsOverTheWholeFieldRange)
-{
-    EXPECT_EQ(lumiroka::twoDigits(0), "00");
-    EXPECT_EQ(lumiroka::twoDigits(7), "07");
-    EXPECT_EQ(lumiroka::twoDigits(59), "59");
-    EXPECT_EQ(lumiroka::twoDigits(99), "99");
-    for (int n = 0; n <= 99; ++n)
-        EXPECT_EQ(lumiroka::twoDigits(n), std::string({char('0' + n / 10), char('0' + n % 10)})) << n;
-}
-
 TEST(TimeText, ClockTextOverEveryValue)
 {
     Mismatches bad;
@@ -171,11 +130,4 @@ TEST(TimeText, ClockTextOverEveryValue)
                 return;
         }
     }
-}
-
-TEST(TimeText, TimedTitle)
-{
-    EXPECT_EQ(lumiroka::timedTitle(0, 2, 59), "Lumiroka - 00:02:59");
-    EXPECT_EQ(lumiroka::timedTitle(99, 59, 59), "Lumiroka - 99:59:59");
-    EXPECT_EQ(lumiroka::timedTitle(0, 0, 0), "Lumiroka - 00:00:00");
 }

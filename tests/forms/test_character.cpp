@@ -109,19 +109,24 @@ TEST(Character, ReloadWhileFrozenEndsTheFreeze)
 TEST(Character, BrokenPicturesAreReportedOnceAndLeftBlank)
 {
     AssetCopy copy;
+    fs::remove(copy.root / "gif" / "piro0.gif");  // missing, and wanted by slots 0 and 1
     fs::remove(copy.root / "gif" / "piro0a.gif"); // missing
     copy.write("piro0b.gif", "");                 // zero bytes
     copy.write("piro1.gif", "this is not a picture\n");
     Harness h(copy.dir());
     ASSERT_EQ(h.window.warnings.size(), 1u);
     const std::string &message = h.window.warnings.front();
-    for (const char *name : {"piro0a.gif", "piro0b.gif", "piro1.gif"})
-        EXPECT_NE(message.find(name), std::string::npos) << message;
+    for (const char *name : {"piro0.gif:", "piro0a.gif:", "piro0b.gif:", "piro1.gif:"}) {
+        const std::size_t at = message.find(name);
+        EXPECT_NE(at, std::string::npos) << message;
+        EXPECT_EQ(message.find(name, at + 1), std::string::npos) << name << " listed twice:\n" << message;
+    }
     EXPECT_NE(message.find(copy.dir()), std::string::npos) << message;
     // Named where it was expected, in full and with the system's separators.
     const std::string missing = (copy.root / "gif" / "piro0a.gif").make_preferred().string();
     EXPECT_NE(message.find(missing + ": not found"), std::string::npos) << message;
     EXPECT_EQ(message.find("piro2.gif"), std::string::npos) << message;
+    EXPECT_EQ(pathOf(h.form->picbox(slot::Visible)), "");
     EXPECT_EQ(pathOf(h.form->picbox(slot::StoppedShort)), "");
     EXPECT_NE(pathOf(h.form->picbox(slot::Alarm)), "");
     // The timer still works.

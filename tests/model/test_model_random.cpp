@@ -456,28 +456,6 @@ std::vector<Seed> seeds()
 
 } // namespace
 
-// The START table against its prose rule: up at 00:00:00, down when not resuming a
-// count-up, otherwise as it was; the resume line after a paused count-up or a started
-// countdown, else the start line, after which a countdown is marked as started.
-TEST(Model, StartTableAgreesWithTheRule)
-{
-    int rows = 0;
-    for (bool zero : {false, true})
-        for (bool uppaused : {false, true})
-            for (bool downstarted : {false, true}) {
-                const StartRow &row = startRow(zero, uppaused, downstarted);
-                const ModeAfter mode = zero ? ModeAfter::Up : !uppaused ? ModeAfter::Down : ModeAfter::Kept;
-                const Remark remark = (uppaused || downstarted) ? Remark::Resume : Remark::Start;
-                const FlagAfter flag =
-                    (remark == Remark::Start && mode == ModeAfter::Down) ? FlagAfter::Set : FlagAfter::Kept;
-                EXPECT_EQ(row.mode, mode);
-                EXPECT_EQ(row.remark, remark);
-                EXPECT_EQ(row.downstartedAfter, flag);
-                ++rows;
-            }
-    EXPECT_EQ(rows, static_cast<int>(kStartTable.size()));
-}
-
 TEST(Model, RandomOperationsAgreeWithTheForm)
 {
     const auto began = std::chrono::steady_clock::now();

@@ -1,16 +1,18 @@
 #pragma once
 
-// An executable description of the timer window, written from the design tables and
-// nothing else: what each user action and each timer event does to the time, the
-// direction, the two run flags, the tick, the alarm, the caption, the remark, the pose on
-// screen and the number of sounds played. It knows nothing of widgets; the random driver
-// renders what it expects to see and compares it with the real window.
+// An executable description of the timer window, written from the design tables (only
+// the wording of the characters' lines is the program's own): what each user action and each timer event does to the
+// time, the direction, the two run flags, the tick, the alarm, the caption, the remark, the pose on screen and the
+// number of sounds played. It knows nothing of widgets; the random driver renders what it expects to see and compares
+// it with the real window.
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "core/lines.h"
 
 namespace lumiroka::model {
 
@@ -34,30 +36,17 @@ enum class Remark
     Alarm,
 };
 
-struct CharacterLines
+// What a character says for each remark. The model decides which remark shows; the
+// wording is taken from the program, so it is written down in one place only.
+inline std::string remarkText(int character, Remark remark)
 {
-    const char *start;
-    const char *resume;
-    const char *alarm;
-};
-
-// What each of the three characters says (UTF-8).
-inline constexpr std::array<CharacterLines, 3> kCharacterLines{{
-    {"レディ･ゴー！", "引き続いて計るよ！", "時間だよ！"},
-    {"今からスタートな！", "続きを計るな！", "おーい、時間だぜ！"},
-    {"じゃあ、計るよ！", "続けて計るよ！", "ねーねー、時間だよっ！"},
-}};
-
-inline const char *remarkText(int character, Remark remark)
-{
-    const CharacterLines &lines = kCharacterLines.at(static_cast<std::size_t>(character));
     switch (remark) {
     case Remark::Start:
-        return lines.start;
+        return startLine(character);
     case Remark::Resume:
-        return lines.resume;
+        return resumeLine(character);
     case Remark::Alarm:
-        return lines.alarm;
+        return alarmLine(character);
     case Remark::None:
         break;
     }

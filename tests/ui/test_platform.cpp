@@ -2,7 +2,6 @@
 // pictures and the tick timer, including damaged and unwritable files.
 
 #include <QFile>
-#include <QFontDatabase>
 #include <QSettings>
 #include <QSoundEffect>
 #include <QtTest>
@@ -12,7 +11,6 @@
 
 #include "chara/poses.h"
 #include "harness.h"
-#include "platform/fontwarmup.h"
 #include "platform/qtalarmsound.h"
 #include "platform/qtsettingsstore.h"
 #include "platform/tray.h"
@@ -62,7 +60,6 @@ private slots:
     void picturesLoadAsDistinctObjectsWithTheFilesPixels();
     void truncatedOrHugePicturesAreRefused();
     void embeddedTrayIconOpensTheMenuOnTheRelease();
-    void fontWarmupCanBeWaitedForOrNot();
 };
 
 void TestPlatform::chimeLoadsAndPlaysWithoutTheBell()
@@ -347,17 +344,6 @@ void TestPlatform::embeddedTrayIconOpensTheMenuOnTheRelease()
     QTest::mouseRelease(&icon, Qt::LeftButton, {}, inside);
     QCOMPARE(icon.presses, 1);
     QCOMPARE(opened.size(), 2);
-}
-
-void TestPlatform::fontWarmupCanBeWaitedForOrNot()
-{
-    {
-        FontWarmup unused; // ends with the program even if nobody waits
-    }
-    FontWarmup warmup;
-    warmup.wait();
-    warmup.wait(); // a second wait, and the destructor after it, find the thread joined
-    QVERIFY(!QFontDatabase::families().isEmpty());
 }
 
 QTEST_MAIN(TestPlatform)
