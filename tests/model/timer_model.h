@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/lines.h"
+#include "chara/lines.h"
 
 namespace lumiroka::model {
 
