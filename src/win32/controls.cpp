@@ -32,6 +32,21 @@ UINT windowDpi(HWND window)
     return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+void registerWindowClass(HINSTANCE instance, const wchar_t *name, WNDPROC proc, HICON bigIcon, HICON smallIcon,
+                         HBRUSH background)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = bigIcon;
+    windowClass.hIconSm = smallIcon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
 HWND createControl(HWND parent, const wchar_t *windowClass, const layout::Control &control, DWORD style, int id,
                    const Scale &scale)
 {

@@ -23,6 +23,10 @@ struct Scale
 // The density of the monitor a window is on (per-monitor aware, as the manifest says).
 UINT windowDpi(HWND window);
 
+// Registers a window class of this program with the arrow cursor.
+void registerWindowClass(HINSTANCE instance, const wchar_t *name, WNDPROC proc, HICON bigIcon, HICON smallIcon,
+                         HBRUSH background);
+
 // A control of a window, placed at its designed box, with its caption (UTF-8) as text.
 HWND createControl(HWND parent, const wchar_t *windowClass, const layout::Control &control, DWORD style, int id,
                    const Scale &scale);

@@ -10,6 +10,7 @@
 #include "forms/layout.h"
 #include "forms/mainform.h"
 #include "win32/picture.h"
+#include "win32/picturebox.h"
 #include "win32/resource.h"
 #include "win32/text.h"
 #include "win32/tray.h"
@@ -19,7 +20,6 @@ namespace lumiroka::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"Lumiroka";
-constexpr wchar_t kPictureClass[] = L"LumirokaPicture";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 // Lets the dialog manager's keyboard handling (Tab, Space) work in this ordinary window.
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
@@ -72,21 +72,9 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const Clock &clock)
     m_bigIcon = loadIcon(instance, SM_CXICON, systemDpi);
     m_smallIcon = loadIcon(instance, SM_CXSMICON, systemDpi);
 
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = m_bigIcon;
-    windowClass.hIconSm = m_smallIcon;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass);
-    windowClass.lpfnWndProc = pictureProc;
-    windowClass.hIcon = nullptr;
-    windowClass.hIconSm = nullptr;
-    windowClass.lpszClassName = kPictureClass;
-    RegisterClassExW(&windowClass);
+    registerWindowClass(instance, kWindowClass, windowProc, m_bigIcon, m_smallIcon,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    PictureBox::registerClass(instance);
 
     m_white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -112,10 +100,6 @@ Win32MainWindow::~Win32MainWindow()
 {
     if (m_menu)
         DestroyMenu(m_menu);
-    if (m_canvasDc)
-        DeleteDC(m_canvasDc);
-    if (m_canvas)
-        DeleteObject(m_canvas);
     if (m_window)
         DestroyWindow(m_window);
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(m_digitFont), static_cast<HGDIOBJ>(m_uiFont)})
@@ -142,8 +126,8 @@ void Win32MainWindow::createControls()
         SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, maxima[i], 0, 0, 0};
         SetScrollInfo(m_bars[i], SB_CTL, &info, FALSE);
     }
-    m_picbox = createControl(m_window, kPictureClass, layout::picbox0, WS_TABSTOP, kPicbox, s);
-    SetWindowTextW(m_picbox, L"character");
+    m_picbox.create(m_window, kPicbox, L"character");
+    m_picbox.setDpi(s.dpi);
     m_buttons[2] = createControl(m_window, L"BUTTON", layout::Command1, BS_PUSHBUTTON | WS_TABSTOP, kCommand1, s);
     m_buttons[3] = createControl(m_window, L"BUTTON", layout::endbutton, BS_PUSHBUTTON | WS_TABSTOP, kEndbutton, s);
 
@@ -201,7 +185,8 @@ void Win32MainWindow::layout()
         placeControl(m_buttons[i], s.rect(kButtons[i]->box));
         SendMessageW(m_buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), TRUE);
     }
-    placeControl(m_picbox, s.rect(layout::picbox0.box));
+    m_picbox.setDpi(s.dpi);
+    placeControl(m_picbox.handle(), s.rect(layout::picbox0.box));
     placeControl(m_messbox, s.rect(layout::messbox.box));
     SendMessageW(m_messbox, WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), TRUE);
     InvalidateRect(m_window, nullptr, TRUE);
@@ -214,6 +199,7 @@ void Win32MainWindow::connectForm(mainform &form, Win32TrayIcon &tray)
     m_swtimer.onTick = [&form] { form.swtimer_Timer(); };
     m_charatimer1.onTick = [&form] { form.charatimer1_Timer(); };
     m_soundtimer.onTick = [&form] { form.soundtimer_Timer(); };
+    m_picbox.onClick = [&form] { form.picbox_Click(0); };
     m_timers.push_back(&tray.hostCheck());
     tray.onLost = [&form] { form.trayLost(); };
     m_dialog.connectForm(form.optionformObject());
@@ -316,49 +302,12 @@ void Win32MainWindow::setMessbox(const std::string &text)
 
 void Win32MainWindow::showPicture(const PictureRef &picture)
 {
-    if (picture == m_picture)
-        return;
-    m_picture = picture;
-    InvalidateRect(m_picbox, nullptr, FALSE);
+    m_picbox.setPicture(picture);
 }
 
 PictureRef Win32MainWindow::loadPicture(const std::string &path, std::string &error)
 {
     return win32::loadPicture(path, error);
-}
-
-void Win32MainWindow::paintPicture(HWND window)
-{
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    // Drawn off screen first, so a change of pose never flickers; the canvas is kept, as
-    // the character changes a few times a second.
-    if (!m_canvasDc || m_canvasSize.cx != client.right || m_canvasSize.cy != client.bottom) {
-        if (m_canvasDc)
-            DeleteDC(m_canvasDc);
-        if (m_canvas)
-            DeleteObject(m_canvas);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        m_canvasDc = CreateCompatibleDC(dc);
-        m_canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void **>(&m_canvasBits), nullptr, 0);
-        SelectObject(m_canvasDc, m_canvas);
-        m_canvasSize = {client.right, client.bottom};
-    }
-    if (m_canvasBits) {
-        GdiFlush(); // the last frame's drawing is done before its pixels are written
-        const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        std::fill_n(m_canvasBits, static_cast<std::size_t>(client.right) * static_cast<std::size_t>(client.bottom),
-                    0xff000000u | GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face));
-        if (const auto *picture = dynamic_cast<const Win32Picture *>(m_picture.get()))
-            picture->draw({m_canvasBits, client.right, client.bottom}, 0, 0, m_scale.dpi);
-    }
-    if (GetFocus() == window && !(SendMessageW(m_window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
-        DrawFocusRect(m_canvasDc, &client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, m_canvasDc, 0, 0, SRCCOPY);
-    EndPaint(window, &paint);
 }
 
 // ---------------------------------------------------------------- window state
@@ -562,18 +511,19 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HSCROLL:
         scroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
+    case kTrayNotifyMessage:
+        // The icon's event reaches the handler as the code in x.
+        if (m_form)
+            m_form->Form_MouseMove(0, 0, static_cast<float>(LOWORD(lParam)), 0);
+        return 0;
     case WM_MOUSEMOVE: {
         if (!m_form)
             return 0;
-        // The tray icon's events arrive here too, with their code as x. The icon exists only
-        // while the window is hidden; then x is that code. A real pointer's position is
-        // given in 96-dpi pixels, so on a dense screen it never reaches the codes either.
-        float x = static_cast<float>(GET_X_LPARAM(lParam));
-        float y = static_cast<float>(GET_Y_LPARAM(lParam));
-        if (IsWindowVisible(m_window)) {
-            x = x * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
-            y = y * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
-        }
+        // The pointer's position in 96-dpi pixels, as the layout is designed.
+        const float x =
+            static_cast<float>(GET_X_LPARAM(lParam)) * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
+        const float y =
+            static_cast<float>(GET_Y_LPARAM(lParam)) * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
         const int button =
             (wParam & MK_LBUTTON ? 1 : 0) | (wParam & MK_RBUTTON ? 2 : 0) | (wParam & MK_MBUTTON ? 4 : 0);
         const int shift = (wParam & MK_SHIFT ? 1 : 0) | (wParam & MK_CONTROL ? 2 : 0);
@@ -638,56 +588,6 @@ LRESULT CALLBACK Win32MainWindow::panelProc(HWND window, UINT message, WPARAM wP
         return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
     }
     return CallWindowProcW(s_staticProc, window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK Win32MainWindow::pictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto *self = reinterpret_cast<Win32MainWindow *>(GetWindowLongPtrW(GetParent(window), GWLP_USERDATA));
-    return self ? self->handlePicture(window, message, wParam, lParam)
-                : DefWindowProcW(window, message, wParam, lParam);
-}
-
-LRESULT Win32MainWindow::handlePicture(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_PAINT:
-        paintPicture(window);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1; // painted whole in WM_PAINT
-    case WM_LBUTTONDOWN:
-        m_pressed = true;
-        SetCapture(window);
-        return 0;
-    case WM_LBUTTONUP: {
-        const bool pressed = m_pressed;
-        m_pressed = false;
-        ReleaseCapture();
-        RECT client;
-        GetClientRect(window, &client);
-        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (pressed && PtInRect(&client, at) && m_form)
-            m_form->picbox_Click(0);
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        m_pressed = false;
-        return 0;
-    case WM_KEYDOWN:
-        // With the focus on the character, Space is a click, as on a button.
-        if (wParam == VK_SPACE && !(lParam & (1 << 30)) && m_form)
-            m_form->picbox_Click(0);
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    default:
-        break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 } // namespace lumiroka::win32

@@ -11,6 +11,7 @@
 #include "forms/frontend.h"
 #include "win32/controls.h"
 #include "win32/optionsdialog.h"
+#include "win32/picturebox.h"
 #include "win32/timers.h"
 
 namespace lumiroka {
@@ -76,18 +77,15 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK pictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static WNDPROC s_staticProc;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handlePicture(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     void createControls();
     void layout();
     void scroll(HWND bar, int code);
     void barChanged(TimeField field);
     void command(int id);
-    void paintPicture(HWND window);
     void showWarning();
 
     static constexpr UINT kShowWarning = WM_APP + 1;
@@ -117,17 +115,11 @@ private:
     std::array<HWND, 2> m_colons{};
     std::array<HWND, 3> m_bars{};
     std::array<HWND, 4> m_buttons{}; // ssbutton, resetbutton, Command1, endbutton
-    HWND m_picbox = nullptr;
+    PictureBox m_picbox;
     HWND m_messbox = nullptr;
     HWND m_focus = nullptr; // the control that had the focus when the window was left
 
     std::deque<std::wstring> m_warnings;
-    PictureRef m_picture;
-    HDC m_canvasDc = nullptr;
-    HBITMAP m_canvas = nullptr;
-    std::uint32_t *m_canvasBits = nullptr;
-    SIZE m_canvasSize{};
-    bool m_pressed = false;
     bool m_everShown = false;
     bool m_flashing = false;
 };

@@ -48,16 +48,8 @@ Win32OptionsDialog::~Win32OptionsDialog()
 void Win32OptionsDialog::setMainWindow(HWND main, HICON bigIcon, HICON smallIcon)
 {
     m_main = main;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = m_instance;
-    windowClass.hIcon = bigIcon;
-    windowClass.hIconSm = smallIcon;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kDialogClass;
-    RegisterClassExW(&windowClass);
+    registerWindowClass(m_instance, kDialogClass, windowProc, bigIcon, smallIcon,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 void Win32OptionsDialog::build(const OptionValues &values)

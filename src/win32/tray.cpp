@@ -48,7 +48,7 @@ bool Win32TrayIcon::notify(DWORD message)
     // Wine's tray replaces its copy of it, and a docked icon then stays blank and no
     // longer reports clicks.
     record.uFlags = message == NIM_MODIFY ? NIF_TIP : NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    record.uCallbackMessage = WM_MOUSEMOVE;
+    record.uCallbackMessage = kTrayNotifyMessage;
     record.hIcon = m_icon;
     lstrcpynW(record.szTip, m_tip.substr(0, kTipChars).c_str(), static_cast<int>(kTipChars + 1));
     return notifyIcon(message, &record);

@@ -14,6 +14,11 @@ namespace lumiroka::win32 {
 // window as WM_MOUSEMOVE with the event code in lParam, which the main form decodes.
 // One icon handle serves the process: a docked icon whose handle is replaced at a modify
 // is left dead by some tray hosts.
+// The message the icon's events come to the main window with: the event (514 the left
+// button released, 517 the right) in lParam. Apart from WM_MOUSEMOVE, so that a pointer
+// moving over the window can never pass for one.
+inline constexpr UINT kTrayNotifyMessage = WM_APP + 2;
+
 class Win32TrayIcon : public TrayIcon
 {
 public:

@@ -1,10 +1,12 @@
 // Sends the main window the notification the shell sends when a button is released over
-// the program's icon (WM_MOUSEMOVE with the event code in lParam), for the end-to-end tests
+// the program's icon (its tray message with the event code in lParam), for the end-to-end tests
 // where Wine's docked icon does not pass the click on.
 //   lumiroka_tray_notify.exe CODE     (514 left button up, 517 right button up)
 #include <windows.h>
 
 #include <cwchar>
+
+#include "win32/tray.h"
 
 int wmain(int argc, wchar_t **argv)
 {
@@ -15,5 +17,5 @@ int wmain(int argc, wchar_t **argv)
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     AllowSetForegroundWindow(process);
-    return PostMessageW(window, WM_MOUSEMOVE, 1, std::wcstol(argv[1], nullptr, 10)) ? 0 : 1;
+    return PostMessageW(window, lumiroka::win32::kTrayNotifyMessage, 1, std::wcstol(argv[1], nullptr, 10)) ? 0 : 1;
 }
