@@ -3,7 +3,7 @@
 # Programs built here run under Wine through wine-run.sh, with a prefix of the build tree's
 # own, so ctest runs the tests as on the build machine.
 #
-#   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DLUMIROKA_FRONT_END=win32
+#   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
