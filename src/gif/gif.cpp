@@ -213,8 +213,8 @@ Image failed(std::string &error, std::string why)
 
 std::string tooLarge(const char *what, int width, int height)
 {
-    return "too large: its " + std::string(what) + " is " + std::to_string(width) + " x " + std::to_string(height) +
-           " pixels, more than " + std::to_string(kMaxSide) + " on a side";
+    return "too large (its " + std::string(what) + " is " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels; at most " + std::to_string(kMaxSide) + " on a side)";
 }
 
 } // namespace

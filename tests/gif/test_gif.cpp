@@ -201,12 +201,12 @@ TEST(Gif, PicturesOverThePixelBudgetAreRefused)
         int screenWidth, screenHeight, width, height;
         const char *error;
     } cases[] = {
-        {4096, 4096, 1, 1, "too large: its screen is 4096 x 4096 pixels, more than 1024 on a side"},
-        {5792, 5792, 1, 1, "too large: its screen is 5792 x 5792 pixels, more than 1024 on a side"},
-        {kMaxSide + 1, 1, 1, 1, "too large: its screen is 1025 x 1 pixels, more than 1024 on a side"},
-        {1, kMaxSide + 1, 1, 1, "too large: its screen is 1 x 1025 pixels, more than 1024 on a side"},
-        {10, 10, kMaxSide + 1, 1, "too large: its frame is 1025 x 1 pixels, more than 1024 on a side"},
-        {0, 0, 1, kMaxSide + 1, "too large: its frame is 1 x 1025 pixels, more than 1024 on a side"},
+        {4096, 4096, 1, 1, "too large (its screen is 4096 x 4096 pixels; at most 1024 on a side)"},
+        {5792, 5792, 1, 1, "too large (its screen is 5792 x 5792 pixels; at most 1024 on a side)"},
+        {kMaxSide + 1, 1, 1, 1, "too large (its screen is 1025 x 1 pixels; at most 1024 on a side)"},
+        {1, kMaxSide + 1, 1, 1, "too large (its screen is 1 x 1025 pixels; at most 1024 on a side)"},
+        {10, 10, kMaxSide + 1, 1, "too large (its frame is 1025 x 1 pixels; at most 1024 on a side)"},
+        {0, 0, 1, kMaxSide + 1, "too large (its frame is 1 x 1025 pixels; at most 1024 on a side)"},
     };
     for (const Case &c : cases) {
         Picture p;
@@ -231,7 +231,7 @@ TEST(Gif, PicturesOverThePixelBudgetAreRefused)
     placed.left = 1;
     std::string error;
     EXPECT_TRUE(decoded(encode(placed), error).empty());
-    EXPECT_EQ(error, "too large: its screen is 1025 x 1 pixels, more than 1024 on a side");
+    EXPECT_EQ(error, "too large (its screen is 1025 x 1 pixels; at most 1024 on a side)");
     // At the budget, a picture is shown.
     placed.left = 0;
     EXPECT_EQ(decoded(encode(placed), error).width, kMaxSide) << error;
