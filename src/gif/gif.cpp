@@ -193,13 +193,13 @@ std::vector<std::uint8_t> deinterlaced(const std::vector<std::uint8_t> &stored, 
     return rows;
 }
 
-// The columns [left, left + width) of each of the first `height` rows of a frame `stride` wide.
-std::vector<std::uint8_t> cropped(const std::vector<std::uint8_t> &frame, int stride, int left, int width, int height)
+// The first `width` columns of the first `height` rows of a frame `stride` wide.
+std::vector<std::uint8_t> cropped(const std::vector<std::uint8_t> &frame, int stride, int width, int height)
 {
     std::vector<std::uint8_t> to;
     to.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
-        const auto row = frame.begin() + static_cast<std::ptrdiff_t>(y) * stride + left;
+        const auto row = frame.begin() + static_cast<std::ptrdiff_t>(y) * stride;
         to.insert(to.end(), row, row + width);
     }
     return to;
@@ -257,8 +257,8 @@ Image decode(const std::uint8_t *data, std::size_t size, std::string &error)
         if (block != 0x2c)
             return failed(error, "damaged: an unknown block before the picture");
 
-        int left = in.word();
-        int top = in.word();
+        const int left = in.word();
+        const int top = in.word();
         const int frameWidth = in.word();
         const int frameHeight = in.word();
         const std::uint8_t frameFlags = in.byte();
@@ -311,9 +311,9 @@ Image decode(const std::uint8_t *data, std::size_t size, std::string &error)
             image.indices = std::move(stored);
             image.decoded = std::move(decoded);
         } else {
-            image.indices = cropped(stored, frameWidth, 0, shownWidth, shownHeight);
+            image.indices = cropped(stored, frameWidth, shownWidth, shownHeight);
             if (!decoded.empty())
-                image.decoded = cropped(decoded, frameWidth, 0, shownWidth, shownHeight);
+                image.decoded = cropped(decoded, frameWidth, shownWidth, shownHeight);
         }
         // An index past the colour table shows nothing, as the transparent colour does.
         image.colours.assign(256, 0);
