@@ -75,6 +75,7 @@ private slots:
     void fullDiskKeepsTheEarlierFile();
     void picturesLoadAsDistinctObjectsWithTheFilesPixels();
     void generatedPicturesLoadAsQtsReaderSeesThem();
+    void aPictureBoxDrawsTheFrameAtItsPlace();
     void truncatedOrHugePicturesAreRefused();
     void tickTimerKeepsToTheSecondGrid();
     void embeddedTrayIconOpensTheMenuOnTheRelease();
@@ -368,6 +369,40 @@ void TestPlatform::generatedPicturesLoadAsQtsReaderSeesThem()
             QVERIFY2(qts.copy(frame) == ours.copy(frame), qPrintable(what));
         }
     }
+}
+
+// Only the frame is kept; the picture box puts it where it sits on its screen.
+void TestPlatform::aPictureBoxDrawsTheFrameAtItsPlace()
+{
+    gif::testing::Picture p;
+    p.screenWidth = 40;
+    p.screenHeight = 30;
+    p.left = 10;
+    p.top = 20;
+    p.width = 6;
+    p.height = 4;
+    p.palette = {0xff0000, 0x0000ff};
+    p.indices.assign(24, 1);
+    const gif::testing::Bytes bytes = gif::testing::encode(p);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("framed.gif"),
+              QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    const auto picture = loadPicture(dir.filePath("framed.gif"));
+    QCOMPARE(picture->pixmap.size(), QSize(6, 4));
+    PictureBox box;
+    box.resize(40, 30);
+    box.setPicture(picture);
+    const QImage shot = box.grab().toImage();
+    const QRgb blue = qRgb(0, 0, 255);
+    int blues = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) == blue) {
+                ++blues;
+                QVERIFY2(QRect(10, 20, 6, 4).contains(x, y),
+                         qPrintable(QStringLiteral("blue at %1, %2").arg(x).arg(y)));
+            }
+    QCOMPARE(blues, 24);
 }
 
 void TestPlatform::truncatedOrHugePicturesAreRefused()
