@@ -28,7 +28,7 @@ target_link_libraries(lumiroka_sound PRIVATE lumiroka_sound_impl)
 set_target_properties(lumiroka_sound PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
 add_library(lumiroka_ui STATIC ui/mainwindow.cpp ui/optionsdialog.cpp ui/picturebox.cpp ui/traymenu.cpp)
-target_link_libraries(lumiroka_ui PUBLIC lumiroka_platform lumiroka_forms Qt6::Widgets)
+target_link_libraries(lumiroka_ui PUBLIC lumiroka_platform lumiroka_forms lumiroka_gif Qt6::Widgets)
 qt_add_resources(lumiroka_ui "icons"
     PREFIX "/icons"
     BASE "${PROJECT_SOURCE_DIR}/assets/icons"

@@ -15,8 +15,6 @@ add_widget_test(test_windows)
 add_widget_test(test_platform)
 add_widget_test(test_alert)
 target_link_libraries(test_platform PRIVATE lumiroka_sound_impl)
-# The Windows program's GIF reader (standard C++), compared with Qt's on the real poses.
-target_sources(test_platform PRIVATE ${PROJECT_SOURCE_DIR}/src/win32/gif.cpp)
 target_compile_definitions(test_platform PRIVATE LUMIROKA_SOUND_PLUGIN_DIR="${PROJECT_BINARY_DIR}")
 add_dependencies(test_platform lumiroka_sound)
 

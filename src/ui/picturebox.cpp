@@ -1,42 +1,52 @@
 #include "ui/picturebox.h"
 
-#include <QImageReader>
+#include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-namespace lumiroka {
+#include "gif/gif.h"
 
-namespace {
-// Pose images are about 113 x 121; anything far larger is a broken or hostile file.
-constexpr int kMaxSide = 4096;
-} // namespace
+namespace lumiroka {
 
 std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error)
 {
+    const auto refused = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return std::make_shared<const QtPicture>();
+    };
     if (path.isEmpty())
         return std::make_shared<const QtPicture>();
-    QImageReader reader(path);
-    const QSize declared = reader.size();
-    if (declared.isValid() && (declared.width() > kMaxSide || declared.height() > kMaxSide)) {
-        if (error)
-            *error = QStringLiteral("image too large (%1 x %2)").arg(declared.width()).arg(declared.height());
-        return std::make_shared<const QtPicture>();
-    }
-    QImage image = reader.read();
-    if (image.isNull()) {
-        if (error)
-            *error = reader.errorString();
-        return std::make_shared<const QtPicture>();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refused(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
+    const QByteArray bytes = file.read(static_cast<qint64>(gif::kMaxFileBytes) + 1);
+    if (bytes.size() > static_cast<qsizetype>(gif::kMaxFileBytes))
+        return refused(QStringLiteral("larger than a picture can be"));
+    // Our own reader rather than QImageReader: one pixel budget for both front ends, checked
+    // on the logical screen before anything is allocated (Qt's reader reports the frame's
+    // size and then allocates the screen's), and the damaged files it refuses are shown.
+    std::string why;
+    const gif::Image image = gif::decode(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                                         static_cast<std::size_t>(bytes.size()), why);
+    if (image.empty())
+        return refused(QString::fromStdString(why));
+    // Premultiplied, the format the window is painted in, so that each frame of the
+    // animation is a plain copy rather than a conversion; 0xAARRGGBB, as the reader gives.
+    QImage frame(image.frameWidth, image.frameHeight, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.frameHeight; ++y) {
+        auto *line = reinterpret_cast<std::uint32_t *>(frame.scanLine(y));
+        for (int x = 0; x < image.frameWidth; ++x)
+            line[x] = image.pixel(image.frameLeft + x, image.frameTop + y);
     }
     // fromImage, not QPixmap::load: load() goes through QPixmapCache and would hand two
     // slots the same cached pixmap.
-    // Stored premultiplied, the format the window is painted in, so that each frame of the
-    // animation is a plain copy rather than a conversion.
-    return std::make_shared<const QtPicture>(
-        QPixmap::fromImage(std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied)));
+    return std::make_shared<const QtPicture>(QPixmap::fromImage(std::move(frame)),
+                                             QPoint(image.frameLeft, image.frameTop), QSize(image.width, image.height));
 }
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
@@ -57,7 +67,7 @@ void PictureBox::paintEvent(QPaintEvent *)
         // Smoothing only matters when the picture is scaled for a high-density screen; at
         // 1:1 it would only keep the painter off its fast copying path.
         painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 1.0);
-        painter.drawPixmap(QPoint(0, 0), m_shown->pixmap);
+        painter.drawPixmap(m_shown->offset, m_shown->pixmap);
     }
     if (hasFocus()) {
         // The keyboard is here: the style's focus frame, as a button shows it.

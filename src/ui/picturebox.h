@@ -7,17 +7,22 @@
 
 namespace lumiroka {
 
-// A picture as the Qt front end holds it.
+// A picture as the Qt front end holds it: the pixels of its frame, placed at `offset` on a
+// screen of `size` (transparent around the frame). A small frame on a large screen costs
+// only the frame.
 class QtPicture : public Picture
 {
 public:
-    explicit QtPicture(QPixmap pixmap = {}) : pixmap(std::move(pixmap)) {}
+    QtPicture() = default;
+    QtPicture(QPixmap pixmap, QPoint offset, QSize size) : pixmap(std::move(pixmap)), offset(offset), size(size) {}
     const QPixmap pixmap;
+    const QPoint offset;
+    const QSize size;
 };
 
-// Loads a picture file into a picture object of its own (never a shared cached copy).
-// An empty path gives an empty picture. On failure returns an empty picture and sets
-// `error` to the reason.
+// Loads a GIF file with the reader both front ends share (src/gif), under its pixel budget,
+// into a picture object of its own (never a shared cached copy). An empty path gives an
+// empty picture. On failure returns an empty picture and sets `error` to the reason.
 std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error = nullptr);
 
 // Shows one picture from its top-left corner and reports a click: a press and release of

@@ -43,20 +43,27 @@ void Win32Picture::draw(const Surface &onto, int x, int y, UINT dpi) const
 {
     if (m_image.empty())
         return;
+    // Only the frame's rectangle is drawn (and, scaled, kept): the screen around it is
+    // transparent, and may be far larger than the frame.
     const bool native = dpi == USER_DEFAULT_SCREEN_DPI;
-    const int width = native ? m_image.width : MulDiv(m_image.width, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
-    const int height = native ? m_image.height : MulDiv(m_image.height, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
     if (!native && m_scaledDpi != dpi) {
-        m_scaled = gif::scaled(m_image, width, height);
+        m_scaled = gif::scaled(m_image, MulDiv(m_image.width, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI),
+                               MulDiv(m_image.height, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
         m_scaledDpi = dpi;
     }
+    const int left = native ? m_image.frameLeft : m_scaled.left;
+    const int top = native ? m_image.frameTop : m_scaled.top;
+    const int width = native ? m_image.frameWidth : m_scaled.width;
+    const int height = native ? m_image.frameHeight : m_scaled.height;
+    x += left;
+    y += top;
     for (int row = std::max(0, -y); row < height && y + row < onto.height; ++row) {
         std::uint32_t *line = onto.pixels + static_cast<std::ptrdiff_t>(y + row) * onto.width;
         for (int column = std::max(0, -x); column < width && x + column < onto.width; ++column) {
-            const std::uint32_t pixel = native
-                                            ? m_image.pixel(column, row)
-                                            : m_scaled[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-                                                       static_cast<std::size_t>(column)];
+            const std::uint32_t pixel =
+                native ? m_image.pixel(left + column, top + row)
+                       : m_scaled.pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                                         static_cast<std::size_t>(column)];
             line[x + column] = over(pixel, line[x + column]);
         }
     }
@@ -69,10 +76,8 @@ PictureRef loadPicture(const std::string &path, std::string &error)
         return none();
     if (error = unreadable(path); !error.empty())
         return none();
-    // A pose is a few kilobytes; a file far beyond that is not one.
-    constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
     std::vector<char> contents;
-    if (!readFile(path, kMaxBytes, contents)) {
+    if (!readFile(path, gif::kMaxFileBytes, contents)) {
         error = "larger than a picture can be";
         return none();
     }

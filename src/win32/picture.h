@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "forms/frontend.h"
-#include "win32/gif.h"
+#include "gif/gif.h"
 
 namespace lumiroka::win32 {
 
@@ -38,8 +38,8 @@ public:
 
 private:
     gif::Image m_image;
-    // The picture smoothed to the last screen density it was drawn at, other than 96 dpi.
-    mutable std::vector<std::uint32_t> m_scaled;
+    // The picture's frame smoothed to the last screen density it was drawn at, other than 96 dpi.
+    mutable gif::Canvas m_scaled;
     mutable UINT m_scaledDpi = 0;
 };
 

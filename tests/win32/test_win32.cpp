@@ -10,6 +10,7 @@
 #include <fstream>
 #include <vector>
 
+#include "gif/gifwriter.h"
 #include "settings/settings.h"
 #include "win32/files.h"
 #include "win32/picture.h"
@@ -153,6 +154,59 @@ TEST_F(FilesTest, APoseIsDrawnWithItsTransparencyAtEveryDensity)
         const int beyond = MulDiv(picture->width(), static_cast<int>(dpi), 96) + 2;
         EXPECT_EQ(canvas.at(beyond, middle), Canvas::kGreen) << "drawn at its scaled size only";
     }
+}
+
+// A small frame on a larger screen: only the frame is drawn, at its place, at every density;
+// a 35-byte file with a 4096-pixel screen is refused.
+TEST_F(FilesTest, AFrameIsDrawnAtItsPlaceOnItsScreenAndAScreenBombIsRefused)
+{
+    gif::testing::Picture p;
+    p.screenWidth = 40;
+    p.screenHeight = 30;
+    p.left = 10;
+    p.top = 20;
+    p.width = 6;
+    p.height = 4;
+    p.palette = {0xff0000, 0x0000ff};
+    p.indices.assign(24, 1);
+    const gif::testing::Bytes bytes = gif::testing::encode(p);
+    std::ofstream(dir / "framed.gif", std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::string error;
+    const PictureRef loaded = loadPicture(utf8(dir / "framed.gif"), error);
+    const auto *picture = dynamic_cast<const Win32Picture *>(loaded.get());
+    ASSERT_TRUE(picture && !picture->empty()) << error;
+    EXPECT_EQ(picture->width(), 40);
+    for (const UINT dpi : {96u, 192u}) {
+        Canvas canvas;
+        picture->draw(canvas.surface(), 5, 5, dpi);
+        const int scale = static_cast<int>(dpi) / 96;
+        // Blue inside the frame (clear of its blended edge), green beyond a pixel around it.
+        const int left = 5 + 10 * scale, top = 5 + 20 * scale, right = 5 + 16 * scale, bottom = 5 + 24 * scale;
+        for (int y = 0; y < Canvas::kSide; ++y)
+            for (int x = 0; x < Canvas::kSide; ++x) {
+                const bool inside = x > left && x < right - 1 && y > top && y < bottom - 1;
+                const bool beyond = x < left - 1 || x > right + 1 || y < top - 1 || y > bottom + 1;
+                if (inside) {
+                    EXPECT_EQ(canvas.at(x, y), 0xff0000ffu) << x << ", " << y << " at " << dpi;
+                } else if (beyond) {
+                    EXPECT_EQ(canvas.at(x, y), Canvas::kGreen) << x << ", " << y << " at " << dpi;
+                }
+            }
+    }
+
+    p = {};
+    p.gif87a = true;
+    p.screenWidth = p.screenHeight = 4096;
+    p.width = p.height = 1;
+    p.palette = {0, 0xffffff};
+    p.indices = {1};
+    const gif::testing::Bytes bomb = gif::testing::encode(p);
+    ASSERT_EQ(bomb.size(), 35u);
+    std::ofstream(dir / "bomb.gif", std::ios::binary)
+        .write(reinterpret_cast<const char *>(bomb.data()), static_cast<std::streamsize>(bomb.size()));
+    EXPECT_TRUE(dynamic_cast<const Win32Picture &>(*loadPicture(utf8(dir / "bomb.gif"), error)).empty());
+    EXPECT_EQ(error, "too large (its screen is 4096 x 4096 pixels; at most 1024 on a side)");
 }
 
 TEST_F(FilesTest, AFileThatIsNoPictureGivesAnEmptyOneAndAReason)
