@@ -32,9 +32,9 @@
 #include "chara/randomsource.h"
 #include "forms/fakes.h"
 #include "forms/mainform.h"
-#include "platform/boottimeclock.h"
-#include "platform/qtalarmsound.h"
-#include "ui/mainwindow.h"
+#include "qt/desktop/boottimeclock.h"
+#include "qt/mainwindow.h"
+#include "qt/qtalarmsound.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 
 #include "gif/gif.h"
 #include "gif/gifwriter.h"
-#include "ui/picturebox.h"
+#include "qt/picturebox.h"
 
 namespace {
 

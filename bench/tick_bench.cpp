@@ -32,8 +32,8 @@
 #include <vector>
 
 #include "benchutil.h"
-#include "platform/boottimeclock.h"
-#include "platform/ticktimer.h"
+#include "qt/desktop/boottimeclock.h"
+#include "qt/ticktimer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 # the sound, the tray and the store.
 function(add_widget_test name)
     add_executable(${name} ui/${name}.cpp ui/harness.h)
-    target_link_libraries(${name} PRIVATE lumiroka_ui Qt6::Test GTest::gtest)
+    target_link_libraries(${name} PRIVATE lumiroka_qt Qt6::Test GTest::gtest)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "widgets"
@@ -14,7 +14,7 @@ endfunction()
 add_widget_test(test_windows)
 add_widget_test(test_platform)
 add_widget_test(test_alert)
-target_link_libraries(test_platform PRIVATE lumiroka_sound_impl)
+target_link_libraries(test_platform PRIVATE lumiroka_qt_sound)
 target_compile_definitions(test_platform PRIVATE LUMIROKA_SOUND_PLUGIN_DIR="${PROJECT_BINARY_DIR}")
 add_dependencies(test_platform lumiroka_sound)
 

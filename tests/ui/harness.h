@@ -12,7 +12,7 @@
 
 #include "forms/fakes.h"
 #include "forms/mainform.h"
-#include "ui/mainwindow.h"
+#include "qt/mainwindow.h"
 
 namespace lumiroka::testing {
 

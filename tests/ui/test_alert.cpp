@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "platform/desktopnotification.h"
-#include "platform/windowraise.h"
+#include "qt/desktop/desktopnotification.h"
+#include "qt/windowraise.h"
 
 using namespace lumiroka;
 

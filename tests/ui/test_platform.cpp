@@ -15,11 +15,11 @@
 #include "chara/poses.h"
 #include "gif/gifwriter.h"
 #include "harness.h"
-#include "platform/qtalarmsound.h"
-#include "platform/qtsettingsstore.h"
-#include "platform/tray.h"
+#include "qt/picturebox.h"
+#include "qt/qtalarmsound.h"
+#include "qt/qtsettingsstore.h"
+#include "qt/tray.h"
 #include "settings/settings.h"
-#include "ui/picturebox.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;

@@ -15,7 +15,7 @@
 
 #include "chara/poses.h"
 #include "harness.h"
-#include "platform/boottimeclock.h"
+#include "qt/desktop/boottimeclock.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;

@@ -1,4 +1,4 @@
-#include "ui/mainwindow.h"
+#include "qt/mainwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,10 +12,10 @@
 #include "core/timecounter.h"
 #include "forms/layout.h"
 #include "forms/mainform.h"
-#include "platform/accessiblealert.h"
-#include "platform/notifier.h"
-#include "platform/placement.h"
-#include "ui/geometry.h"
+#include "qt/accessiblealert.h"
+#include "qt/geometry.h"
+#include "qt/notifier.h"
+#include "qt/placement.h"
 
 namespace lumiroka {
 

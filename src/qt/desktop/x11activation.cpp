@@ -1,4 +1,4 @@
-#include "platform/x11activation.h"
+#include "qt/desktop/x11activation.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ui/traymenu.h"
+#include "qt/traymenu.h"
 
 #include <QMenu>
 

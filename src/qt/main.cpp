@@ -10,13 +10,13 @@
 #include "chara/randomsource.h"
 #include "core/product.h"
 #include "forms/mainform.h"
-#include "platform/appdirs.h"
-#include "platform/boottimeclock.h"
-#include "platform/fontwarmup.h"
-#include "platform/qtsettingsstore.h"
-#include "platform/sound.h"
-#include "platform/tray.h"
-#include "ui/mainwindow.h"
+#include "qt/appdirs.h"
+#include "qt/desktop/boottimeclock.h"
+#include "qt/desktop/fontwarmup.h"
+#include "qt/mainwindow.h"
+#include "qt/qtsettingsstore.h"
+#include "qt/sound.h"
+#include "qt/tray.h"
 
 namespace {
 

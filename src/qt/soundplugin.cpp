@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-#include "platform/qtalarmsound.h"
+#include "qt/qtalarmsound.h"
 
 extern "C" Q_DECL_EXPORT lumiroka::AlarmSound *lumiroka_create_alarm_sound(const QString &path)
 {

@@ -1,4 +1,4 @@
-#include "ui/optionsdialog.h"
+#include "qt/optionsdialog.h"
 
 #include <algorithm>
 
@@ -10,8 +10,8 @@
 
 #include "forms/layout.h"
 #include "forms/optionform.h"
-#include "platform/placement.h"
-#include "ui/geometry.h"
+#include "qt/geometry.h"
+#include "qt/placement.h"
 
 namespace lumiroka {
 

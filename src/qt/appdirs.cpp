@@ -1,4 +1,4 @@
-#include "platform/appdirs.h"
+#include "qt/appdirs.h"
 
 #include <QCoreApplication>
 #include <QDir>

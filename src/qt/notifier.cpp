@@ -1,4 +1,4 @@
-#include "platform/notifier.h"
+#include "qt/notifier.h"
 
 #include <QMessageBox>
 #include <QPointer>

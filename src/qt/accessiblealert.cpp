@@ -1,4 +1,4 @@
-#include "platform/accessiblealert.h"
+#include "qt/accessiblealert.h"
 
 #include <QAccessible>
 #include <QAccessibleObject>

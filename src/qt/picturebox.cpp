@@ -1,4 +1,4 @@
-#include "ui/picturebox.h"
+#include "qt/picturebox.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "platform/fontwarmup.h"
+#include "qt/desktop/fontwarmup.h"
 
 #if defined(LUMIROKA_HAVE_FONTCONFIG)
 #include <fontconfig/fontconfig.h>

@@ -1,4 +1,4 @@
-#include "platform/sound.h"
+#include "qt/sound.h"
 
 #include <QApplication>
 #include <QDir>

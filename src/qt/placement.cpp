@@ -1,4 +1,4 @@
-#include "platform/placement.h"
+#include "qt/placement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

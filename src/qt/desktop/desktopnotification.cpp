@@ -1,4 +1,4 @@
-#include "platform/desktopnotification.h"
+#include "qt/desktop/desktopnotification.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,4 +1,4 @@
-#include "platform/boottimeclock.h"
+#include "qt/desktop/boottimeclock.h"
 
 #if defined(__linux__)
 #include <time.h>

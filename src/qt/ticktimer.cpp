@@ -1,4 +1,4 @@
-#include "platform/ticktimer.h"
+#include "qt/ticktimer.h"
 
 namespace lumiroka {
 

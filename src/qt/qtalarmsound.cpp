@@ -1,4 +1,4 @@
-#include "platform/qtalarmsound.h"
+#include "qt/qtalarmsound.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -6,11 +6,11 @@
 #include <memory>
 
 #include "forms/frontend.h"
-#include "platform/ticktimer.h"
-#include "platform/windowraise.h"
-#include "ui/optionsdialog.h"
-#include "ui/picturebox.h"
-#include "ui/traymenu.h"
+#include "qt/optionsdialog.h"
+#include "qt/picturebox.h"
+#include "qt/ticktimer.h"
+#include "qt/traymenu.h"
+#include "qt/windowraise.h"
 
 class QLabel;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "platform/tray.h"
+#include "qt/tray.h"
 
 #include <QCoreApplication>
 #include <QIcon>

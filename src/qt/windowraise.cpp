@@ -1,4 +1,4 @@
-#include "platform/windowraise.h"
+#include "qt/windowraise.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -6,8 +6,8 @@
 #include <QWindow>
 
 #include "forms/layout.h"
-#include "platform/desktopnotification.h"
-#include "platform/x11activation.h"
+#include "qt/desktop/desktopnotification.h"
+#include "qt/desktop/x11activation.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

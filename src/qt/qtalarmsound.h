@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/sound.h"
+#include "qt/sound.h"
 
 class QSoundEffect;
 

@@ -1,4 +1,4 @@
-#include "platform/qtsettingsstore.h"
+#include "qt/qtsettingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>
