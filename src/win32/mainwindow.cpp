@@ -410,17 +410,29 @@ void Win32MainWindow::setShown(bool shown)
     ShowWindow(m_window, SW_SHOW);
 }
 
+bool Win32MainWindow::active() const
+{
+    return GetForegroundWindow() == m_window;
+}
+
+void Win32MainWindow::showWithoutFocus()
+{
+    // Restores a minimized window too (WM_SIZE, and with it Form_Resize, before this
+    // returns), and leaves the keyboard with the program in the foreground.
+    ShowWindow(m_window, SW_SHOWNOACTIVATE);
+}
+
 void Win32MainWindow::raiseToFront(const std::string &)
 {
     // In front of every window and back among the ordinary ones, so that windows the user
-    // activates later can cover it again.
-    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    SetForegroundWindow(m_window);
+    // activates later can cover it again; never activated: the keyboard stays with the
+    // program the person is typing in.
+    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     if (GetForegroundWindow() == m_window)
         return;
-    // Windows keeps the keyboard with the program the user is working in; the taskbar
-    // button asks for attention until the alarm is silenced or the window is activated.
+    // The taskbar button asks for attention until the alarm is silenced or the window is
+    // activated.
     FLASHWINFO flash{sizeof(flash), m_window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
     FlashWindowEx(&flash);
     m_flashing = true;
@@ -455,6 +467,14 @@ void Win32MainWindow::popupMenu()
 
 // ---------------------------------------------------------------- events
 
+void Win32MainWindow::noteInput(const MSG &message)
+{
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+        m_keyboardInput = true;
+    else if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST && message.message != WM_MOUSEMOVE)
+        m_keyboardInput = false;
+}
+
 void Win32MainWindow::processEvents()
 {
     MSG message;
@@ -463,6 +483,7 @@ void Win32MainWindow::processEvents()
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        noteInput(message);
         if (!IsDialogMessageW(m_window, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -474,6 +495,7 @@ int Win32MainWindow::run()
 {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        noteInput(message);
         if (!IsDialogMessageW(m_window, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -523,7 +545,8 @@ void Win32MainWindow::command(int id)
         return;
     switch (id) {
     case kSsbutton:
-        m_form->ssbutton_Click();
+        // Space on the focused button clicks it at the key's release.
+        m_form->ssbutton_Click(m_keyboardInput);
         break;
     case kResetbutton:
         m_form->resetbutton_Click();

@@ -67,6 +67,8 @@ public:
     void setMinimized(bool minimized) override;
     bool shown() const override;
     void setShown(bool shown) override;
+    bool active() const override;
+    void showWithoutFocus() override;
     void raiseToFront(const std::string &alarmLine) override;
     void withdrawAttention() override;
     void popupMenu() override;
@@ -89,6 +91,9 @@ private:
     void command(int id);
     void paintPicture(HWND window);
     void showWarning();
+    // Notes whether the input the loops take from the queue comes from the keyboard or
+    // the mouse: a button's click reports the last of them.
+    void noteInput(const MSG &message);
 
     static constexpr UINT kShowWarning = WM_APP + 1;
 
@@ -130,6 +135,7 @@ private:
     bool m_pressed = false;
     bool m_everShown = false;
     bool m_flashing = false;
+    bool m_keyboardInput = false; // the last input message was a key
 };
 
 } // namespace lumiroka::win32
