@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2317 # helpers run through e2e_check and e2e_wait_until
-# The alarm reaches a person who went on typing in another program, on a real desktop's
+# The alarm reaches a person who goes on typing in another program, on a real desktop's
 # window manager: from behind that program's window, from the taskbar (minimized) and
 # from the notification area (or, without a tray host, from the taskbar again). Each
-# time our window ends up in front and focused, with nothing left "always on top" and no
-# desktop notification (the raise worked). On Xfce, the tray icon's menus as the panel
-# shows them. On KWin with focus-stealing prevention at its strictest, the fallback: the
-# window asks for attention and a critical notification with the alarm line appears,
-# withdrawn by START・STOP.
+# time our window comes in front (stacking order and pixels) while the keyboard stays
+# with the other program: every character typed there through the alarm and for 5 s
+# after it arrives, and the alarm still rings (the caption counts on). Silenced, nothing
+# is left "always on top"; no desktop notification was needed. On Xfce, the tray icon's
+# menus as the panel shows them. On KWin, the same from behind with focus-stealing
+# prevention at its strictest.
 #
 # usage: test_alarm.sh /path/to/lumiroka mutter|kwin|xfce
 set -u
@@ -167,36 +168,14 @@ if [[ $DESK_TRAY == sni ]]; then
     e2e_app_running && e2e_kill_app
 fi
 
-# ================================================================== refused: the fallback (KWin)
+# ================================================================== KWin's strictest focus-stealing prevention
 if [[ $DESK == kwin ]]; then
-    # The strictest focus-stealing prevention grants no program's own request.
+    # It grants no program's own activation; "above" is not an activation, and the window
+    # still comes in front without a notification.
     printf '[Windows]\nFocusStealingPreventionLevel=4\n' >"$XDG_CONFIG_HOME/kwinrc"
     dbus-send --session --print-reply --dest=org.kde.KWin /KWin org.kde.KWin.reconfigure >/dev/null ||
         e2e_die "KWin did not take the new configuration"
-    e2e_write_settings 1 0 0
-    e2e_launch_app
-    win=$(e2e_main_window 30) || e2e_die "refused: the main window did not appear"
-    set_countdown "$win" 4
-    e2e_click_at "$win" "$E2E_PT_STARTSTOP"
-    open_other "$win"
-    e2e_start_typing
-    e2e_expect_caption "refused: the alarm comes" "$win" "Lumiroka - 00:00:00" 8 "*"
-    notified() { test "$(desk_notify_count Notify)" -ge 1; }
-    e2e_check "refused: a desktop notification comes" e2e_wait_until 4 notified
-    e2e_expect_eq "refused: it is critical and says the alarm line" "2 おーい、時間だぜ！" "$(desk_notify_last)"
-    e2e_check "refused: the window asks for attention" e2e_has_net_state "$win" _NET_WM_STATE_DEMANDS_ATTENTION
-    e2e_check "refused: still not the active window (the desktop said no)" e2e_not e2e_is_active "$win"
-    sleep 1 # the service draws its bubble
-    e2e_screenshot root "$SHOTS/$DESK-refused.png"
-    e2e_stop_typing
-    # The person comes back through the taskbar (a pager's request, always granted).
-    e2e_activate "$win" 3 || e2e_log "note: the taskbar's activation did not take"
-    e2e_click_at "$win" "$E2E_PT_STARTSTOP" # silences the alarm
-    withdrawn() { test "$(desk_notify_count CloseNotification)" -ge 1; }
-    e2e_check "refused: START・STOP withdraws the notification" e2e_wait_until 3 withdrawn
-    e2e_check "refused: no _NET_WM_STATE_ABOVE left" e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
-    e2e_kill_app
-    end_other
+    alarm_while_typing 0 behind strict
 fi
 
 e2e_finish
