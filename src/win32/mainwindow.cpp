@@ -417,9 +417,15 @@ bool Win32MainWindow::active() const
 
 void Win32MainWindow::showWithoutFocus()
 {
+    // Not activatable while it comes back: under Wine an X11 window manager decides on its
+    // own whether a window mapped again takes the focus (openbox does), and this is the
+    // one hint it takes from a Windows program. Mouse clicks work meanwhile; the window is
+    // activatable again once it is on screen.
+    SetWindowLongPtrW(m_window, GWL_EXSTYLE, GetWindowLongPtrW(m_window, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
     // Restores a minimized window too (WM_SIZE, and with it Form_Resize, before this
     // returns), and leaves the keyboard with the program in the foreground.
     ShowWindow(m_window, SW_SHOWNOACTIVATE);
+    SetTimer(m_window, kNoActivateId, kNoActivateMs, nullptr);
 }
 
 void Win32MainWindow::raiseToFront(const std::string &)
@@ -577,6 +583,12 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_TIMER:
+        if (wParam == kNoActivateId) {
+            KillTimer(m_window, kNoActivateId);
+            SetWindowLongPtrW(m_window, GWL_EXSTYLE,
+                              GetWindowLongPtrW(m_window, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_NOACTIVATE));
+            return 0;
+        }
         for (WindowTimer *timer : m_timers)
             if (timer->id() == wParam) {
                 timer->fire();

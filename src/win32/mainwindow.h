@@ -35,6 +35,7 @@ public:
         kCharatimer1Id,
         kSoundtimerId,
         kTrayCheckId,
+        kNoActivateId,
     };
 
     Win32MainWindow(HINSTANCE instance, const Clock &clock);
@@ -96,6 +97,8 @@ private:
     void noteInput(const MSG &message);
 
     static constexpr UINT kShowWarning = WM_APP + 1;
+    // How long a window brought back by the alarm stays unactivatable.
+    static constexpr UINT kNoActivateMs = 1500;
 
     HINSTANCE m_instance;
     HWND m_window = nullptr;
