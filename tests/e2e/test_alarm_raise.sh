@@ -90,6 +90,16 @@ alarm_while_typing() {
     e2e_check "$tag: the alarm still rings 5 s later (the caption counts on)" \
         e2e_wait_until 2 e2e_caption_matches "$win" '^Lumiroka - 00:00:(0[5-9]|[1-5][0-9])$'
 
+    if [[ $how == behind ]]; then
+        # The person looks at the alarm, then goes back to the other window while it
+        # still rings: ours is an ordinary window again that the other one covers.
+        e2e_activate "$win" 3 || e2e_log "$tag: note: our window did not become active"
+        e2e_click "$OTHER_WIN" 20 20
+        e2e_check "$tag: activating another window ends the hold on \"above\"" \
+            e2e_wait_until 2 e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
+        e2e_check "$tag: ... and that window covers ours while the alarm rings" e2e_wait_until 2 e2e_above "$OTHER_WIN" "$win"
+        e2e_activate "$win" 3 || e2e_log "$tag: note: our window did not become active"
+    fi
     # Silenced by a click: an ordinary window again, which the other one can cover.
     e2e_click_at "$win" "$E2E_PT_STARTSTOP"
     e2e_check "$tag: START・STOP stops it" e2e_caption_steady "$win" 1.2
