@@ -148,8 +148,8 @@ void QtWindowRaiser::activate(QWidget *window)
 void QtWindowRaiser::confirm()
 {
     QWidget *window = m_window;
-    if (!window)
-        return;
+    if (!window || !m_holding)
+        return; // silenced, or the person went to another window since: they have seen it
     if (window->isActiveWindow() || X11Activation::heldAbove(window))
         return; // in front: nothing more to do
     // Not in front (a compositor that lets no program put its window there): the taskbar
