@@ -45,8 +45,7 @@ void QtWindowRaiser::showWithoutFocus(QWidget *window, const std::function<void(
     hold(window, true);
     // Without Qt::WindowActive, which QWidget keeps from the last time the window was
     // active and answers with an activation request.
-    window->setWindowState(window->windowState() &
-                           ~(Qt::WindowMinimized | Qt::WindowActive)); // "above" from the first map on
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowActive));
     // Qt maps the window with a user time of 0: "do not focus it".
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
     if (QWindow *handle = window->windowHandle())

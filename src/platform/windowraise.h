@@ -52,9 +52,6 @@ public:
     // and leaves it underneath or minimized on others. `show` shows the widget.
     void showWithoutFocus(QWidget *window, const std::function<void()> &show);
 
-    // Whether the window is held "above" right now (for tests and the confirmation).
-    bool holding() const { return m_holding; }
-
     // How long the window system has to put the window in front before the raise counts
     // as refused.
     static constexpr int kConfirmMs = 1500;
