@@ -4,7 +4,7 @@
 # window is minimized in the taskbar brings it back in front of another program's window
 # without taking the keyboard from it (every character typed there through the alarm
 # arrives) or leaving it always on top, and the chime is played again every second until
-# START・STOP.
+# START・STOP; a Space that reaches the window just after such an alarm does not press it.
 #
 # usage: test_win_timer.sh /path/to/lumiroka.exe
 set -u
@@ -70,6 +70,21 @@ sleep 0.3
 calls=$(win_sound_calls)
 e2e_check "START・STOP silences the alarm and stops the count" e2e_caption_steady "$win" 2.2
 e2e_expect_eq "no chime after START・STOP" "$calls" "$(win_sound_calls)"
+
+# ================================================================== a key just after the alarm
+# The alarm comes while the other program has the keyboard; the window manager hands it to
+# ours at once and the person's next Space arrives: it does not press START・STOP.
+e2e_click_at "$win" "$E2E_PT_RESET"
+for _ in 1 2; do e2e_click_at "$win" "$E2E_PT_SEC_UP"; done
+e2e_click_at "$win" "$E2E_PT_STARTSTOP" # the focus on START・STOP, as a click leaves it
+e2e_activate "$OTHER_WIN" 3 || e2e_log "the other program could not be activated"
+e2e_expect_caption "the second countdown reaches zero" "$win" "Lumiroka - 00:00:00" 4 "*"
+e2e_activate "$win" 2 || e2e_log "our window could not be activated"
+e2e_key space
+e2e_check "a Space just after the alarm leaves it ringing (the caption counts on)" \
+    e2e_wait_until 3 e2e_caption_is "$win" "Lumiroka - 00:00:03"
+e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+e2e_check "a click silences it at once" e2e_caption_steady "$win" 1.5
 
 e2e_click_at "$win" "$E2E_PT_END"
 e2e_check "END ends the program" e2e_wait_app_exit 5
