@@ -85,7 +85,7 @@ struct Bench
     Bench()
     {
         form = std::make_unique<mainform>(lumiroka::FrontEnd{window, window.optionsDialog(), tray, sound, store, random,
-                                                             lumiroka::AssetDirs({LUMIROKA_BENCH_ASSETS})});
+                                                             clock, lumiroka::AssetDirs({LUMIROKA_BENCH_ASSETS})});
         // Connected before the form's own handler, so it sees the moment the tick is entered.
         QObject::connect(&dynamic_cast<lumiroka::TickTimer &>(window.swtimer()), &lumiroka::TickTimer::timeout, &window,
                          [this] {

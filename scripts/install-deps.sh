@@ -15,8 +15,8 @@ build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6
 run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
-           at-spi2-core gir1.2-atspi-2.0 python3-gi
-           mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd zenity
+           at-spi2-core gir1.2-atspi-2.0 python3-gi gir1.2-gtk-3.0
+           mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd
            clang libclang-rt-14-dev)
 
 windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip

@@ -12,6 +12,7 @@
 
 namespace lumiroka {
 
+class Clock;
 class RandomSource;
 class SettingsStore;
 
@@ -83,10 +84,19 @@ public:
     virtual bool shown() const = 0;
     virtual void setShown(bool shown) = 0;
 
-    // In front of every other window, without staying always on top. Where the desktop
-    // refuses, the window asks for the user's attention its own way, saying `alarmLine`.
+    // Whether the window has the keyboard (it is the active window).
+    virtual bool active() const = 0;
+    // Back in normal state and on screen (from the taskbar or from hidden) for an event the
+    // person did not ask for: the keyboard stays with the program they are using. Changing
+    // the state runs Form_Resize before the call returns, as setMinimized does.
+    virtual void showWithoutFocus() = 0;
+    // In front of the other windows without taking the keyboard, and kept there until the
+    // alarm is silenced (withdrawAttention) or the person activates another window; never
+    // left always on top. Where the desktop cannot show it in front without focus, the
+    // window asks for attention its own way, saying `alarmLine`.
     virtual void raiseToFront(const std::string &alarmLine) = 0;
-    // The alarm was silenced: withdraw whatever raiseToFront left asking for attention.
+    // The alarm was silenced: withdraw whatever raiseToFront left in front or asking for
+    // attention.
     virtual void withdrawAttention() = 0;
 
     // The notification area's menu (restore, close) at the mouse pointer. A chosen item
@@ -182,6 +192,7 @@ struct FrontEnd
     AlarmSound &sound;
     SettingsStore &store;
     RandomSource &random;
+    const Clock &clock;
     AssetDirs assets;
 };
 

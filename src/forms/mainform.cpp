@@ -179,8 +179,14 @@ void mainform::secbar_Change()
 
 // ---------------------------------------------------------------- run control and alarm
 
-void mainform::ssbutton_Click()
+void mainform::ssbutton_Click(bool byKeyboard)
 {
+    // Someone typing in another program when the alarm came up would otherwise press the
+    // button with their next Space: the alarm stopped before it was seen, the text lost.
+    // Where a window manager hands the keyboard to the window anyway, key presses just
+    // after the alarm do nothing; the mouse always works.
+    if (byKeyboard && m_alarmRaisedAt && !m_keyboardBeforeAlarm && m_fe.clock.now() - *m_alarmRaisedAt < kTypingGuard)
+        return;
     if (m_window.swtimer().isActive()) {
         m_window.swtimer().stop();
         const bool sounding = m_window.soundtimer().isActive();
@@ -215,11 +221,13 @@ void mainform::resetbutton_Click()
 
 void mainform::timeup()
 {
+    // A timer event, not the person's request: the window comes in front, the keyboard
+    // stays where they have it.
+    m_keyboardBeforeAlarm = m_window.active();
     if (isMinimizedOrHidden()) {
         if (m_settings.check2value == 1)
             tuskicon2();
-        m_window.setMinimized(false);
-        m_window.setShown(true);
+        m_window.showWithoutFocus();
     }
     m_fe.sound.play();
     m_window.soundtimer().start();
@@ -227,6 +235,7 @@ void mainform::timeup()
     m_window.setMessbox(line);
     takeSlot(slot::Alarm);
     m_window.raiseToFront(line);
+    m_alarmRaisedAt = m_fe.clock.now();
 }
 
 void mainform::soundtimer_Timer()

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "chara/animator.h"
 #include "chara/poses.h"
 #include "chara/randomsource.h"
+#include "core/clock.h"
 #include "core/runcontrol.h"
 #include "core/timecounter.h"
 #include "forms/assetdirs.h"
@@ -50,8 +52,9 @@ public:
     void minbar_Change();
     void secbar_Change();
 
-    // Run control and alarm
-    void ssbutton_Click();
+    // Run control and alarm. `byKeyboard`: the press came from the keyboard (Space on the
+    // focused button), not from the mouse.
+    void ssbutton_Click(bool byKeyboard = false);
     void resetbutton_Click();
     void timeup();
     void soundtimer_Timer();
@@ -104,6 +107,10 @@ public:
     // events, each paced to `pause` after the previous one so that the reaction lasts
     // about a second on any machine without spinning. Tests set the pause to zero.
     static constexpr int kClickWaitPasses = 2001;
+
+    // How long after the alarm comes in front a key press on START・STOP counts as typing
+    // meant for another program, when the window did not have the keyboard before zero.
+    static constexpr std::chrono::milliseconds kTypingGuard{2000};
     void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
 
 private:
@@ -121,6 +128,9 @@ private:
     menuform m_menuform;
     std::string m_lastSettingsWarning;
     std::chrono::microseconds m_clickPause{500};
+    // When the last alarm came in front, and whether the window had the keyboard before.
+    std::optional<std::chrono::nanoseconds> m_alarmRaisedAt;
+    bool m_keyboardBeforeAlarm = false;
     bool m_ending = false;
 };
 

@@ -129,7 +129,7 @@ int main(int argc, char **argv)
 
     fontConfig.wait(); // before the window: building it can make Qt fork
     lumiroka::QtMainWindow window(clock);
-    lumiroka::mainform form({window, window.optionsDialog(), tray, sound, store, random, assets});
+    lumiroka::mainform form({window, window.optionsDialog(), tray, sound, store, random, clock, assets});
     window.connectForm(form);
     tray.onNotify = [&form](int message) { form.Form_MouseMove(0, 0, static_cast<float>(message), 0); };
     tray.onLost = [&form] { form.trayLost(); };

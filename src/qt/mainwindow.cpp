@@ -223,7 +223,14 @@ void QtMainWindow::connectForm(mainform &form)
     connect(m_bars[at(TimeField::Hour)], &QScrollBar::valueChanged, this, [&form] { form.hourbar_Change(); });
     connect(m_bars[at(TimeField::Minute)], &QScrollBar::valueChanged, this, [&form] { form.minbar_Change(); });
     connect(m_bars[at(TimeField::Second)], &QScrollBar::valueChanged, this, [&form] { form.secbar_Change(); });
-    connect(m_ssbutton, &QPushButton::clicked, this, [&form] { form.ssbutton_Click(); });
+    // Whether a click of START・STOP came from the keyboard: the last input the button saw
+    // before it clicked.
+    m_ssbutton->installEventFilter(this);
+    connect(m_ssbutton, &QPushButton::clicked, this, [this, &form] {
+        const bool byKeyboard = m_ssbuttonByKeyboard;
+        m_ssbuttonByKeyboard = false;
+        form.ssbutton_Click(byKeyboard);
+    });
     connect(m_resetbutton, &QPushButton::clicked, this, [&form] { form.resetbutton_Click(); });
     connect(m_command1, &QPushButton::clicked, this, [&form] { form.Command1_Click(); });
     connect(m_endbutton, &QPushButton::clicked, this, [&form] { form.endbutton_Click(); });
@@ -346,6 +353,36 @@ void QtMainWindow::paintEvent(QPaintEvent *event)
 {
     m_justRestored = false; // on screen: a minimize from now on is the user's
     QWidget::paintEvent(event);
+}
+
+bool QtMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ssbutton) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            m_ssbuttonByKeyboard = true;
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            m_ssbuttonByKeyboard = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool QtMainWindow::active() const
+{
+    return isActiveWindow();
+}
+
+void QtMainWindow::showWithoutFocus()
+{
+    m_raiser.showWithoutFocus(this, [this] { setShown(true); });
 }
 
 void QtMainWindow::raiseToFront(const std::string &alarmLine)

@@ -54,6 +54,8 @@ public:
     void setMinimized(bool minimized) override;
     bool shown() const override;
     void setShown(bool shown) override;
+    bool active() const override;
+    void showWithoutFocus() override;
     void raiseToFront(const std::string &alarmLine) override;
     void withdrawAttention() override;
     void popupMenu() override;
@@ -65,6 +67,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createDigits();
@@ -93,7 +96,8 @@ private:
     QLabel *m_messbox = nullptr;
 
     bool m_everShown = false;
-    bool m_justRestored = false; // a minimize reported now is the window system's echo
+    bool m_ssbuttonByKeyboard = false; // the input that will click START・STOP is a key
+    bool m_justRestored = false;       // a minimize reported now is the window system's echo
     static constexpr int kRestoreSettleMs = 1000;
 };
 

@@ -31,39 +31,110 @@ QString QtWindowRaiser::restoreLabel()
     return label.left(label.lastIndexOf(QLatin1Char('(')));
 }
 
+void QtWindowRaiser::showWithoutFocus(QWidget *window, const std::function<void()> &show)
+{
+    // Restoring a minimized window in place is the window manager's "restore", which
+    // activates it (openbox, xfwm4), leaves it underneath (KWin) or does nothing (mutter,
+    // which keeps minimized windows mapped). Withdrawn and mapped anew it is a new window,
+    // and the hints below apply.
+    if (window->isVisible() && (window->windowState() & Qt::WindowMinimized))
+        window->hide();
+    // Not to be focused and "above" from the first map on; Qt maps the window as soon as
+    // its minimized state is cleared, before show() marks it.
+    X11Activation::clearUserTime(window);
+    hold(window, true);
+    // Without Qt::WindowActive, which QWidget keeps from the last time the window was
+    // active and answers with an activation request.
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowActive));
+    // Qt maps the window with a user time of 0: "do not focus it".
+    window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (QWindow *handle = window->windowHandle())
+        handle->setProperty("_q_showWithoutActivating", true);
+    show();
+    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (QWindow *handle = window->windowHandle())
+        handle->setProperty("_q_showWithoutActivating", QVariant());
+}
+
 void QtWindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
 {
     if (!window)
         return;
     m_window = window;
     m_alarmLine = alarmLine;
-    activate(window);
+#ifdef Q_OS_WIN
+    // In front of the other windows and back among the ordinary ones, without
+    // activation: the keyboard stays with the program in the foreground.
+    const HWND handle = reinterpret_cast<HWND>(window->winId());
+    SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    SetWindowPos(handle, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    QApplication::alert(window); // the taskbar button until the window is activated
+    return;
+#else
+    // "Above", held: the one request every window manager tried grants without focusing
+    // the window. A plain raise is refused by some (mutter, KWin) and focuses the window
+    // on another (xfwm4); switching "above" straight off again puts the window back
+    // underneath on KWin.
+    hold(window, true);
+    if (!m_watch)
+        m_watch = std::make_unique<X11ActiveWindowWatch>([this](std::uint32_t active) { activeWindowChanged(active); });
+    m_activeAtRaise = X11Activation::activeWindow();
+    m_watch->start();
     if (!m_confirm) {
         m_confirm = std::make_unique<QTimer>();
         m_confirm->setSingleShot(true);
         QObject::connect(m_confirm.get(), &QTimer::timeout, [this] { confirm(); });
     }
     m_confirm->start(kConfirmMs);
+#endif
+}
+
+void QtWindowRaiser::hold(QWidget *window, bool on)
+{
+    m_holding = on;
+    if (m_mapWait)
+        m_mapWait->stop();
+    if (!window || !X11Activation::setAbove(window, on) || !on || X11Activation::viewable(window))
+        return;
+    // Being mapped: the state goes with the map, and once the window manager shows the
+    // window the request follows, for a window manager that had read the state before.
+    if (!m_mapWait) {
+        m_mapWait = std::make_unique<QTimer>();
+        m_mapWait->setInterval(kMapPollMs);
+        QObject::connect(m_mapWait.get(), &QTimer::timeout, [this] {
+            QWidget *shown = m_window;
+            if (!m_holding || !shown || ++m_mapPolls * kMapPollMs > kConfirmMs) {
+                m_mapWait->stop();
+            } else if (X11Activation::viewable(shown)) {
+                m_mapWait->stop();
+                X11Activation::setAbove(shown, true);
+            }
+        });
+    }
+    m_window = window;
+    m_mapPolls = 0;
+    m_mapWait->start();
+}
+
+void QtWindowRaiser::activeWindowChanged(std::uint32_t active)
+{
+    QWidget *window = m_window;
+    if (!window || !m_holding)
+        return;
+    const auto ours = static_cast<std::uint32_t>(window->winId());
+    if (active == ours) {
+        m_activeAtRaise = 0; // from now on any other window is one the person chose
+        return;
+    }
+    if (active == m_activeAtRaise || active == 0)
+        return;
+    // The person went to another window: ours may be covered again.
+    hold(window, false);
+    m_watch->stop();
 }
 
 void QtWindowRaiser::activate(QWidget *window)
 {
-#ifdef Q_OS_WIN
-    // Windows refuses plain activation from a background process; the topmost round
-    // trip puts the window in front and leaves it an ordinary window again.
-    const HWND handle = reinterpret_cast<HWND>(window->winId());
-    SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    SetWindowPos(handle, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    window->activateWindow();
-#else
-    // Toggle the hint on the QWindow: QWidget::setWindowFlag would recreate the native
-    // window. Switching "above" on and off asks the window manager to lift the window
-    // into the top layer and put it back at the top of the normal one.
-    if (QWindow *handle = window->windowHandle()) {
-        handle->setFlag(Qt::WindowStaysOnTopHint, true);
-        window->raise();
-        handle->setFlag(Qt::WindowStaysOnTopHint, false);
-    }
     window->raise();
     // On X11 the activation goes out with a current server time (Qt's own would carry a
     // stale one and only make the window "demand attention"); elsewhere Qt asks.
@@ -71,18 +142,17 @@ void QtWindowRaiser::activate(QWidget *window)
         m_x11 = std::make_unique<X11Activation>();
     if (!m_x11->activate(window))
         window->activateWindow();
-#endif
 }
 
 void QtWindowRaiser::confirm()
 {
     QWidget *window = m_window;
-    if (!window)
-        return;
-    if (window->isVisible() && window->isActiveWindow() && !(window->windowState() & Qt::WindowMinimized))
-        return; // in front and focused: nothing more to do
-    // Refused (focus-stealing prevention, or a compositor that lets no program raise
-    // itself): the taskbar entry asks for attention and the desktop says the line.
+    if (!window || !m_holding)
+        return; // silenced, or the person went to another window since: they have seen it
+    if (window->isActiveWindow() || X11Activation::heldAbove(window))
+        return; // in front: nothing more to do
+    // Not in front (a compositor that lets no program put its window there): the taskbar
+    // entry asks for attention and the desktop says the line.
     QApplication::alert(window);
     notification().show(QGuiApplication::applicationDisplayName(), m_alarmLine, restoreLabel());
 }
@@ -91,6 +161,10 @@ void QtWindowRaiser::withdraw()
 {
     if (m_confirm)
         m_confirm->stop();
+    if (m_watch)
+        m_watch->stop();
+    if (m_holding)
+        hold(m_window, false);
     if (m_notification)
         m_notification->withdraw();
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -13,18 +14,20 @@ namespace lumiroka {
 
 class DesktopNotification;
 class X11Activation;
+class X11ActiveWindowWatch;
 
-// Brings the alarm to the person: the window in front of all others and focused, without
-// leaving it always on top.
+// Brings the alarm to the person: the window in front of all others while the keyboard
+// stays with the program they are using, without leaving it always on top.
 class WindowRaiser
 {
 public:
     virtual ~WindowRaiser() = default;
-    // Where the desktop refuses to bring the window to the front, the window asks for
-    // attention and a desktop notification shows `alarmLine` with an action that calls
-    // onRestore.
+    // Holds the window in front until withdraw() or until the person activates another
+    // window. Where the desktop does not show it in front, the window asks for attention
+    // and a desktop notification shows `alarmLine` with an action that calls onRestore.
     virtual void raiseToFront(QWidget *window, const QString &alarmLine) = 0;
-    // The alarm was silenced: the notification, if one is shown, is taken away.
+    // The alarm was silenced: the window is an ordinary one again and the notification,
+    // if one is shown, is taken away.
     virtual void withdraw() = 0;
 
     // Brings the window back the way the tray menu's restore item does; set by its owner.
@@ -42,21 +45,36 @@ public:
     void raiseToFront(QWidget *window, const QString &alarmLine) override;
     void withdraw() override;
 
-    // How long the window system has to put the window in front and focus it before the
-    // raise counts as refused.
+    // Shows a hidden or minimized window in normal state, in front, without activating
+    // it: withdrawn first where it is minimized, then mapped anew with no user time and
+    // already "above". Every window manager tried puts such a window on top and leaves
+    // the focus where it was; restoring a minimized window in place activates it on some
+    // and leaves it underneath or minimized on others. `show` shows the widget.
+    void showWithoutFocus(QWidget *window, const std::function<void()> &show);
+
+    // How long the window system has to put the window in front before the raise counts
+    // as refused.
     static constexpr int kConfirmMs = 1500;
     // The caption of the notification's action: the tray menu's restore item.
     static QString restoreLabel();
 
 private:
+    void hold(QWidget *window, bool on);
     void activate(QWidget *window);
     void confirm();
+    void activeWindowChanged(std::uint32_t active);
     DesktopNotification &notification();
 
     QPointer<QWidget> m_window;
     QString m_alarmLine;
+    bool m_holding = false;
+    std::uint32_t m_activeAtRaise = 0; // the window the person was using at the raise
     std::unique_ptr<QTimer> m_confirm;
+    std::unique_ptr<QTimer> m_mapWait; // until the window manager shows a window being mapped
+    int m_mapPolls = 0;
+    static constexpr int kMapPollMs = 40;
     std::unique_ptr<X11Activation> m_x11;
+    std::unique_ptr<X11ActiveWindowWatch> m_watch;
     std::unique_ptr<DesktopNotification> m_notification;
 };
 

@@ -43,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     win32::Win32MainWindow window(instance, clock);
     win32::Win32TrayIcon tray(window.handle(), window.smallIcon(), win32::Win32MainWindow::kTrayCheckId);
-    mainform form({window, window.optionsDialog(), tray, sound, store, random, assets});
+    mainform form({window, window.optionsDialog(), tray, sound, store, random, clock, assets});
     window.connectForm(form, tray);
     form.Form_Load();
     return window.run();

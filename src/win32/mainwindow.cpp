@@ -354,17 +354,35 @@ void Win32MainWindow::setShown(bool shown)
     ShowWindow(m_window, SW_SHOW);
 }
 
+bool Win32MainWindow::active() const
+{
+    return GetForegroundWindow() == m_window;
+}
+
+void Win32MainWindow::showWithoutFocus()
+{
+    // Not activatable while it comes back: under Wine an X11 window manager decides on its
+    // own whether a window mapped again takes the focus (openbox does), and this is the
+    // one hint it takes from a Windows program. Mouse clicks work meanwhile; the window is
+    // activatable again once it is on screen.
+    SetWindowLongPtrW(m_window, GWL_EXSTYLE, GetWindowLongPtrW(m_window, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+    // Restores a minimized window too (WM_SIZE, and with it Form_Resize, before this
+    // returns), and leaves the keyboard with the program in the foreground.
+    ShowWindow(m_window, SW_SHOWNOACTIVATE);
+    SetTimer(m_window, kNoActivateId, kNoActivateMs, nullptr);
+}
+
 void Win32MainWindow::raiseToFront(const std::string &)
 {
     // In front of every window and back among the ordinary ones, so that windows the user
-    // activates later can cover it again.
-    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    SetForegroundWindow(m_window);
+    // activates later can cover it again; never activated: the keyboard stays with the
+    // program the person is typing in.
+    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     if (GetForegroundWindow() == m_window)
         return;
-    // Windows keeps the keyboard with the program the user is working in; the taskbar
-    // button asks for attention until the alarm is silenced or the window is activated.
+    // The taskbar button asks for attention until the alarm is silenced or the window is
+    // activated.
     FLASHWINFO flash{sizeof(flash), m_window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
     FlashWindowEx(&flash);
     m_flashing = true;
@@ -399,6 +417,14 @@ void Win32MainWindow::popupMenu()
 
 // ---------------------------------------------------------------- events
 
+void Win32MainWindow::noteInput(const MSG &message)
+{
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+        m_keyboardInput = true;
+    else if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST && message.message != WM_MOUSEMOVE)
+        m_keyboardInput = false;
+}
+
 void Win32MainWindow::processEvents()
 {
     MSG message;
@@ -407,6 +433,7 @@ void Win32MainWindow::processEvents()
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        noteInput(message);
         if (!IsDialogMessageW(m_window, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -418,6 +445,7 @@ int Win32MainWindow::run()
 {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        noteInput(message);
         if (!IsDialogMessageW(m_window, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -467,7 +495,8 @@ void Win32MainWindow::command(int id)
         return;
     switch (id) {
     case kSsbutton:
-        m_form->ssbutton_Click();
+        // Space on the focused button clicks it at the key's release.
+        m_form->ssbutton_Click(m_keyboardInput);
         break;
     case kResetbutton:
         m_form->resetbutton_Click();
@@ -498,6 +527,12 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_TIMER:
+        if (wParam == kNoActivateId) {
+            KillTimer(m_window, kNoActivateId);
+            SetWindowLongPtrW(m_window, GWL_EXSTYLE,
+                              GetWindowLongPtrW(m_window, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_NOACTIVATE));
+            return 0;
+        }
         for (WindowTimer *timer : m_timers)
             if (timer->id() == wParam) {
                 timer->fire();

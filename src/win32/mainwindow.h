@@ -36,6 +36,7 @@ public:
         kCharatimer1Id,
         kSoundtimerId,
         kTrayCheckId,
+        kNoActivateId,
     };
 
     Win32MainWindow(HINSTANCE instance, const Clock &clock);
@@ -68,6 +69,8 @@ public:
     void setMinimized(bool minimized) override;
     bool shown() const override;
     void setShown(bool shown) override;
+    bool active() const override;
+    void showWithoutFocus() override;
     void raiseToFront(const std::string &alarmLine) override;
     void withdrawAttention() override;
     void popupMenu() override;
@@ -87,8 +90,13 @@ private:
     void barChanged(TimeField field);
     void command(int id);
     void showWarning();
+    // Notes whether the input the loops take from the queue comes from the keyboard or
+    // the mouse: a button's click reports the last of them.
+    void noteInput(const MSG &message);
 
     static constexpr UINT kShowWarning = WM_APP + 1;
+    // How long a window brought back by the alarm stays unactivatable.
+    static constexpr UINT kNoActivateMs = 1500;
 
     HINSTANCE m_instance;
     HWND m_window = nullptr;
@@ -122,6 +130,7 @@ private:
     std::deque<std::wstring> m_warnings;
     bool m_everShown = false;
     bool m_flashing = false;
+    bool m_keyboardInput = false; // the last input message was a key
 };
 
 } // namespace lumiroka::win32

@@ -19,6 +19,7 @@
 # ------------------------------------------------------------------ state
 
 E2E_NAME=$(basename "${0%.sh}")
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_TMP=""
 E2E_BIN=""
 E2E_PIDS=()          # background processes to end at exit (session + apps)
@@ -687,6 +688,64 @@ e2e_open_other_window() {
     done
     return 1
 }
+
+# ------------------------------------------------------------------ a person typing elsewhere
+
+# e2e_open_typing_target: another program's editable window (GTK, tests/e2e/typing_target.py),
+# activated and clicked into, so the window manager saw a person at work there. Sets
+# OTHER_PID, OTHER_WIN and OTHER_TEXT (the file that always holds its whole text).
+e2e_open_typing_target() {
+    OTHER_TEXT=$E2E_TMP/other-text.$(date +%s%N).txt
+    e2e_open_other_window /usr/bin/python3 "$E2E_LIB_DIR/typing_target.py" "$OTHER_TEXT" || return 1
+    e2e_wait_until 5 test -e "$OTHER_TEXT" || return 1
+    e2e_activate "$OTHER_WIN" 3 || e2e_log "note: the other window did not become active by windowactivate"
+    xdotool mousemove --window "$OTHER_WIN" 60 60 click 1
+}
+
+# e2e_start_typing: types words and spaces into whichever window has the keyboard, a key
+# every 120 ms as a quick typist does, until e2e_stop_typing; each word goes to
+# $E2E_TYPED once it has been typed, so the file holds exactly what was typed.
+e2e_start_typing() {
+    E2E_TYPED=$E2E_TMP/typed.$(date +%s%N).txt
+    : >"$E2E_TYPED"
+    rm -f "$E2E_TMP/stop-typing"
+    (
+        words=(the quick brown fox jumps over the lazy dog and keeps on typing while time runs out)
+        i=0
+        while [[ ! -e "$E2E_TMP/stop-typing" ]]; do
+            word="${words[i % ${#words[@]}]} "
+            xdotool type --delay 120 "$word"
+            printf '%s' "$word" >>"$E2E_TYPED"
+            i=$((i + 1))
+        done
+    ) >/dev/null 2>&1 &
+    E2E_TYPIST_PID=$!
+    e2e_track "$E2E_TYPIST_PID"
+}
+
+e2e_stop_typing() {
+    [[ -n "${E2E_TYPIST_PID:-}" ]] || return 0
+    touch "$E2E_TMP/stop-typing"
+    wait "$E2E_TYPIST_PID" 2>/dev/null
+    e2e_untrack "$E2E_TYPIST_PID"
+    E2E_TYPIST_PID=""
+}
+
+# e2e_characters_lost: how many typed characters did not arrive in the other program
+# ("N of M"); 0 when its text is exactly what was typed.
+e2e_characters_lost() {
+    local typed got
+    typed=$(cat "$E2E_TYPED")
+    got=$(cat "$OTHER_TEXT" 2>/dev/null)
+    if [[ "$got" == "$typed" ]]; then
+        echo "0 of ${#typed}"
+    else
+        echo "$((${#typed} - ${#got})) of ${#typed}"
+    fi
+}
+
+# e2e_text_arrived: the other program holds exactly the typed text (waits for the last keys).
+e2e_text_arrived() { e2e_wait_until 2 cmp -s "$E2E_TYPED" "$OTHER_TEXT"; }
 
 # ------------------------------------------------------------------ notification area
 

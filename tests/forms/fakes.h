@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "chara/randomsource.h"
+#include "core/clock.h"
 #include "forms/frontend.h"
 #include "forms/mainform.h"
 #include "settings/settingsstore.h"
@@ -142,6 +144,7 @@ public:
     PictureRef pictureAtFirstShow; // what the window held when it first came on screen
     bool isMinimized = false;
     bool isShown = false;
+    bool hasKeyboard = false; // the window is the active one
     int raises = 0;
     std::string raisedWith;
     int withdrawals = 0;
@@ -215,6 +218,20 @@ public:
         if (value && !everShown)
             pictureAtFirstShow = picture;
         everShown = everShown || value;
+    }
+    bool active() const override { return hasKeyboard; }
+    void showWithoutFocus() override
+    {
+        // The same states as setMinimized(false) and setShown(true), recorded apart: the
+        // keyboard does not move.
+        calls.push_back("show without focus");
+        isShown = true;
+        everShown = true;
+        if (!isMinimized)
+            return;
+        isMinimized = false;
+        if (form)
+            form->Form_Resize();
     }
     void raiseToFront(const std::string &alarmLine) override
     {
@@ -315,6 +332,14 @@ struct FakeTray : TrayIcon
     }
 };
 
+// A clock that moves only when the test says so.
+struct FakeClock : Clock
+{
+    std::chrono::nanoseconds at{std::chrono::hours(1)};
+    std::chrono::nanoseconds now() const override { return at; }
+    void advance(std::chrono::nanoseconds by) { at += by; }
+};
+
 struct FakeSound : AlarmSound
 {
     int plays = 0;
@@ -344,12 +369,14 @@ struct Harness
     FakeSound sound;
     MemoryStore store;
     ScriptedRandom random;
+    FakeClock clock;
     std::unique_ptr<mainform> form;
 
     explicit Harness(const std::string &assetDir = sourceAssets(), bool load = true)
     {
         random.fallback = 0.99;
-        form = std::make_unique<mainform>(FrontEnd{window, dialog, tray, sound, store, random, AssetDirs({assetDir})});
+        form = std::make_unique<mainform>(
+            FrontEnd{window, dialog, tray, sound, store, random, clock, AssetDirs({assetDir})});
         window.form = form.get();
         form->setClickWaitPause(std::chrono::microseconds(0));
         if (load)

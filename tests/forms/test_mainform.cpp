@@ -209,10 +209,9 @@ TEST_P(AlarmFromMinimized, RestoresAndRaisesTheWindow)
     EXPECT_TRUE(h.window.isShown);
     EXPECT_EQ(h.tray.calls, row.trayCalls);
     EXPECT_EQ(h.window.raises, 1);
-    // Back on screen before the sound and the raise, which comes last.
-    const std::vector<std::string> order = h.window.calls;
-    EXPECT_EQ(order.front(), "restore");
-    EXPECT_EQ(order.back(), "raise");
+    // Back on screen without the keyboard (never the person's own restore, which takes
+    // it), before the sound and the raise, which comes last.
+    EXPECT_EQ(h.window.calls, (std::vector<std::string>{"show without focus", "raise"}));
     EXPECT_EQ(h.window.caption, "Lumiroka - 00:00:00");
 }
 
@@ -240,6 +239,77 @@ TEST(Alarm, StoppedWithAlarmKeepsRepeatingUntilNextStop)
     h.form->ssbutton_Click(); // the next STOP silences it
     EXPECT_FALSE(h.window.sound.active);
     EXPECT_EQ(h.form->time().countmode, 1);
+}
+
+// ---------------------------------------------------------------- typing through the alarm
+
+// A countdown of one second run out: the alarm rings, the window came in front. `before`
+// says whether the window had the keyboard at zero.
+static void ringWhileTypingElsewhere(Harness &h, bool before)
+{
+    h.setBars(0, 0, 1);
+    h.form->ssbutton_Click();
+    h.window.hasKeyboard = before;
+    h.form->swtimer_Timer();
+    ASSERT_TRUE(h.window.sound.active);
+}
+
+TEST(TypingThroughTheAlarm, KeyPressesJustAfterTheRaiseNeverPressStartStop)
+{
+    Harness h;
+    ringWhileTypingElsewhere(h, false);
+    // The window manager handed the keyboard over anyway: the person's Spaces arrive here.
+    h.window.hasKeyboard = true;
+    h.form->ssbutton_Click(true);
+    h.clock.advance(std::chrono::milliseconds(1999));
+    h.form->ssbutton_Click(true);
+    EXPECT_TRUE(h.window.sound.active);
+    EXPECT_TRUE(h.window.sw.active);
+    EXPECT_EQ(h.window.messbox, alarmLine(0));
+    EXPECT_EQ(h.window.withdrawals, 0);
+    // Two seconds on, a key press is the person's answer to the alarm.
+    h.clock.advance(std::chrono::milliseconds(1));
+    h.form->ssbutton_Click(true);
+    EXPECT_FALSE(h.window.sound.active);
+    EXPECT_FALSE(h.window.sw.active);
+    EXPECT_EQ(h.window.withdrawals, 1);
+}
+
+TEST(TypingThroughTheAlarm, TheMouseAndAWindowThatHadTheKeyboardWorkAtOnce)
+{
+    Harness clicked;
+    ringWhileTypingElsewhere(clicked, false);
+    clicked.form->ssbutton_Click(false);
+    EXPECT_FALSE(clicked.window.sound.active);
+
+    Harness ownKeyboard;
+    ringWhileTypingElsewhere(ownKeyboard, true);
+    ownKeyboard.form->ssbutton_Click(true);
+    EXPECT_FALSE(ownKeyboard.window.sound.active);
+    EXPECT_EQ(ownKeyboard.window.withdrawals, 1);
+}
+
+TEST(TypingThroughTheAlarm, KeysWorkBeforeAnyAlarmAndGuardEachAlarmAfresh)
+{
+    Harness h;
+    h.window.hasKeyboard = false; // never checked before an alarm
+    h.form->ssbutton_Click(true);
+    EXPECT_TRUE(h.window.sw.active);
+    h.form->ssbutton_Click(true);
+    EXPECT_FALSE(h.window.sw.active);
+    h.form->resetbutton_Click();
+
+    // The first alarm was answered with the keyboard in the window; the second comes while
+    // the person types elsewhere, and is guarded from its own raise.
+    ringWhileTypingElsewhere(h, true);
+    h.form->ssbutton_Click(true);
+    h.form->resetbutton_Click();
+    h.clock.advance(std::chrono::seconds(30));
+    ringWhileTypingElsewhere(h, false);
+    h.window.hasKeyboard = true;
+    h.clock.advance(std::chrono::milliseconds(500));
+    h.form->ssbutton_Click(true);
+    EXPECT_TRUE(h.window.sound.active);
 }
 
 TEST(RunControl, StartMinimizesWhenAsked)

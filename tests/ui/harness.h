@@ -60,8 +60,8 @@ struct QtHarness
     {
         random.fallback = 0.99;
         window = std::make_unique<RecordingWindow>(tickClock ? *tickClock : clock);
-        form = std::make_unique<mainform>(
-            FrontEnd{*window, window->optionsDialog(), tray, sound, store, random, AssetDirs({sourceAssets()})});
+        form = std::make_unique<mainform>(FrontEnd{*window, window->optionsDialog(), tray, sound, store, random,
+                                                   tickClock ? *tickClock : clock, AssetDirs({sourceAssets()})});
         window->connectForm(*form);
         form->setClickWaitPause(std::chrono::microseconds(100));
         // The animation is driven by hand here.

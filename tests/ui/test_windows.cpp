@@ -63,6 +63,7 @@ private slots:
     void screenReaderReadsTheTextsThemselves();
     void panelsAreWhiteWithAGreyBorderAndBlackText();
     void eachControlReachesItsHandler();
+    void startStopTellsAKeyFromAClick();
     void endTheCloseBoxAndTheTrayItemEndTheProgram();
     void dialogIsBuiltOnlyWhenShownAndLaidOutAsDesigned();
     void dialogOkStoresTheClickedChoicesAndGoes();
@@ -263,6 +264,25 @@ void TestWindows::eachControlReachesItsHandler()
     click(h, "Command1");
     QCOMPARE(seen, (QStringList{"optionform", "ﾊﾞｰｼﾞｮﾝ情報"}));
     QCOMPARE(h.store.writes, 3); // OK was pressed
+}
+
+void TestWindows::startStopTellsAKeyFromAClick()
+{
+    QtHarness h;
+    h.find<QScrollBar>("secbar")->setValue(1);
+    click(h, "ssbutton");
+    // Another program has the keyboard at zero.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(other.isActiveWindow());
+    QVERIFY(QMetaObject::invokeMethod(&dynamic_cast<QObject &>(h.window->swtimer()), "timeout"));
+    QVERIFY(h.window->soundtimer().isActive());
+    auto *button = h.find<QPushButton>("ssbutton");
+    QTest::keyClick(button, Qt::Key_Space); // typed for the other program
+    QVERIFY(h.window->soundtimer().isActive());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!h.window->soundtimer().isActive());
 }
 
 void TestWindows::endTheCloseBoxAndTheTrayItemEndTheProgram()

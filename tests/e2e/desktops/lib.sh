@@ -155,14 +155,6 @@ desk_sni_has_app_item() { desk_sni_app_item >/dev/null; }
 # desk_notify_count METHOD: how many calls of METHOD the notification service received.
 desk_notify_count() { grep -c "member=$1\$" "$DESK_NOTIFY_LOG" 2>/dev/null; }
 
-# desk_notify_body: the body of the last Notify call (its fifth argument).
-desk_notify_last() {
-    awk '/member=Notify$/ { n = 0; body = ""; urgency = ""; next }
-         /^ *string "/ { n++; if (n == 4) { body = $0; sub(/^ *string "/, "", body); sub(/"$/, "", body) } }
-         /string "urgency"/ { getline; urgency = $NF }
-         END { print urgency " " body }' "$DESK_NOTIFY_LOG"
-}
-
 # ------------------------------------------------------------------ Xfce panel config
 
 desk_xfce_panel_up() {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2317,SC2016 # helpers run through e2e_check; eval of quoted tests
 # The Windows program under Wine: the caption counts up; a countdown that ends while the
-# window is minimized in the taskbar brings it back in front of another window without
-# leaving it always on top, and the chime is played again every second until START・STOP.
+# window is minimized in the taskbar brings it back in front of another program's window
+# without taking the keyboard from it (every character typed there through the alarm
+# arrives) or leaving it always on top, and the chime is played again every second until
+# START・STOP; a Space that reaches the window just after such an alarm does not press it.
 #
 # usage: test_win_timer.sh /path/to/lumiroka.exe
 set -u
@@ -32,7 +34,7 @@ shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits00)
 e2e_check "RESET shows 00:00:00 as it was drawn at start" e2e_same_image "$digits0" "$shot"
 
 # ================================================================== alarm from the taskbar
-e2e_open_other_window xcalc || e2e_die "xcalc did not open"
+e2e_open_typing_target || e2e_die "the other program did not open"
 for _ in 1 2 3; do e2e_click_at "$win" "$E2E_PT_SEC_UP"; done
 shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits3) && e2e_keep "$shot" digits
 e2e_check "the seconds bar redraws the digits" e2e_not e2e_same_image "$digits0" "$shot"
@@ -41,19 +43,26 @@ t0=$(e2e_now_ms)
 xdotool windowminimize "$win"
 e2e_check "minimized: the window is not viewable" e2e_wait_until 2 e2e_not e2e_is_viewable "$win"
 e2e_check "minimized into the taskbar, still managed" e2e_in_client_list "$win"
-e2e_activate "$OTHER_WIN" 3 || e2e_log "xcalc could not be activated"
+e2e_activate "$OTHER_WIN" 3 || e2e_log "the other program could not be activated"
+xdotool mousemove --window "$OTHER_WIN" 60 60 click 1
+e2e_start_typing
 e2e_expect_caption "the countdown reaches zero" "$win" "Lumiroka - 00:00:00" 5 "*"
 e2e_expect_between "time from START to zero" $(($(e2e_now_ms) - t0)) 2500 4000 ms
 e2e_check "at zero the window is back on screen" e2e_wait_until 3 e2e_is_viewable "$win"
-e2e_check "... in front of xcalc" e2e_wait_until 2 e2e_above "$win" "$OTHER_WIN"
+e2e_check "... in front of the other program's window" e2e_wait_until 2 e2e_above "$win" "$OTHER_WIN"
+e2e_check "... which keeps the keyboard" e2e_is_active "$OTHER_WIN"
 e2e_check "... and not left always on top" e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
 e2e_expect_caption "after zero the time counts on upwards" "$win" "Lumiroka - 00:00:02" 3 "*"
 calls=$(win_sound_calls)
 e2e_expect_between "the chime at zero and once a second after" "$calls" 2 4
 sleep 2
 e2e_expect_between "the chime goes on every second" $(($(win_sound_calls) - calls)) 1 3
+e2e_stop_typing
+e2e_check "the other program still has the keyboard" e2e_is_active "$OTHER_WIN"
+e2e_check "every character typed through the alarm arrived in the other program" e2e_text_arrived
+e2e_log "characters lost: $(e2e_characters_lost)"
 shot=$(e2e_shot_area_stable "$win" "${E2E_MAIN_W}x${E2E_MAIN_H}+0+0" alarm) && e2e_keep "$shot" alarm
-e2e_activate "$OTHER_WIN" 3 && e2e_check "xcalc can cover the window again" e2e_wait_until 2 e2e_above "$OTHER_WIN" "$win"
+e2e_activate "$OTHER_WIN" 3 && e2e_check "the other window can cover ours again" e2e_wait_until 2 e2e_above "$OTHER_WIN" "$win"
 
 e2e_activate "$win" 3
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
@@ -61,6 +70,21 @@ sleep 0.3
 calls=$(win_sound_calls)
 e2e_check "START・STOP silences the alarm and stops the count" e2e_caption_steady "$win" 2.2
 e2e_expect_eq "no chime after START・STOP" "$calls" "$(win_sound_calls)"
+
+# ================================================================== a key just after the alarm
+# The alarm comes while the other program has the keyboard; the window manager hands it to
+# ours at once and the person's next Space arrives: it does not press START・STOP.
+e2e_click_at "$win" "$E2E_PT_RESET"
+for _ in 1 2; do e2e_click_at "$win" "$E2E_PT_SEC_UP"; done
+e2e_click_at "$win" "$E2E_PT_STARTSTOP" # the focus on START・STOP, as a click leaves it
+e2e_activate "$OTHER_WIN" 3 || e2e_log "the other program could not be activated"
+e2e_expect_caption "the second countdown reaches zero" "$win" "Lumiroka - 00:00:00" 4 "*"
+e2e_activate "$win" 2 || e2e_log "our window could not be activated"
+e2e_key space
+e2e_check "a Space just after the alarm leaves it ringing (the caption counts on)" \
+    e2e_wait_until 3 e2e_caption_is "$win" "Lumiroka - 00:00:03"
+e2e_click_at "$win" "$E2E_PT_STARTSTOP"
+e2e_check "a click silences it at once" e2e_caption_steady "$win" 1.5
 
 e2e_click_at "$win" "$E2E_PT_END"
 e2e_check "END ends the program" e2e_wait_app_exit 5
