@@ -37,7 +37,7 @@ public:
 
     QtOptionsDialog &optionsDialog() { return m_dialog; }
     QtTrayMenu &trayMenu() { return m_menu; }
-    QtWindowRaiser &raiser() { return m_raiser; }
+    WindowRaiser &raiser() { return m_raiser; }
 
     // MainWindow
     IntervalTimer &swtimer() override { return m_swtimer; }
@@ -81,7 +81,7 @@ private:
     TickTimer m_swtimer;
     QtIntervalTimer m_charatimer1;
     QtIntervalTimer m_soundtimer;
-    QtWindowRaiser m_raiser;
+    WindowRaiser m_raiser;
     QtOptionsDialog m_dialog;
     QtTrayMenu m_menu;
 

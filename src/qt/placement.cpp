@@ -5,12 +5,11 @@
 #include <QWidget>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
+#include <vector>
 
 #if defined(LUMIROKA_HAVE_XCB)
-#include <xcb/xcb.h>
+#include "qt/desktop/x11.h"
 #endif
 
 namespace lumiroka {
@@ -18,29 +17,14 @@ namespace lumiroka {
 #if defined(LUMIROKA_HAVE_XCB)
 namespace {
 
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return result;
-}
-
 // _NET_FRAME_EXTENTS (left, right, top, bottom) of `window`, when the window manager set it.
 bool readExtents(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t extents, QMargins &margins)
 {
-    const xcb_get_property_cookie_t cookie = xcb_get_property(connection, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4);
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
-    const bool found = reply && reply->type == XCB_ATOM_CARDINAL && reply->format == 32 && reply->value_len == 4;
-    if (found) {
-        const auto *v = static_cast<const std::uint32_t *>(xcb_get_property_value(reply));
-        margins =
-            QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
-    }
-    std::free(reply);
-    return found;
+    const std::vector<std::uint32_t> v = x11::cardinals(connection, window, extents, XCB_ATOM_CARDINAL);
+    if (v.size() != 4)
+        return false;
+    margins = QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
+    return true;
 }
 
 } // namespace
@@ -59,13 +43,13 @@ struct FrameAtoms
 FrameAtoms frameAtoms()
 {
     FrameAtoms atoms;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t *connection = x11::connection();
+    if (!connection)
         return atoms;
-    static const xcb_atom_t request = atom(x11->connection(), "_NET_REQUEST_FRAME_EXTENTS");
-    static const xcb_atom_t extents = atom(x11->connection(), "_NET_FRAME_EXTENTS");
+    static const xcb_atom_t request = x11::atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    static const xcb_atom_t extents = x11::atom(connection, "_NET_FRAME_EXTENTS");
     if (request != XCB_ATOM_NONE && extents != XCB_ATOM_NONE)
-        atoms = {x11->connection(), request, extents};
+        atoms = {connection, request, extents};
     return atoms;
 }
 
@@ -79,13 +63,12 @@ void requestFrameExtents(QWidget *window)
     if (!atoms.connection)
         return;
     // The window manager answers by setting _NET_FRAME_EXTENTS on the window.
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(atoms.connection)).data;
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = static_cast<xcb_window_t>(window->winId());
     message.type = atoms.request;
-    xcb_send_event(atoms.connection, 0, screen->root,
+    xcb_send_event(atoms.connection, 0, x11::rootWindow(atoms.connection),
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char *>(&message));
     xcb_flush(atoms.connection);

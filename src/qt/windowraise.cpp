@@ -9,29 +9,24 @@
 #include "qt/desktop/desktopnotification.h"
 #include "qt/desktop/x11activation.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace lumiroka {
 
-QtWindowRaiser::QtWindowRaiser() = default;
+WindowRaiser::WindowRaiser() = default;
 
-QtWindowRaiser::QtWindowRaiser(std::unique_ptr<DesktopNotification> notification)
-    : m_notification(std::move(notification))
+WindowRaiser::WindowRaiser(std::unique_ptr<DesktopNotification> notification) : m_notification(std::move(notification))
 {
 }
 
-QtWindowRaiser::~QtWindowRaiser() = default;
+WindowRaiser::~WindowRaiser() = default;
 
-QString QtWindowRaiser::restoreLabel()
+QString WindowRaiser::restoreLabel()
 {
     // The tray menu's restore item, without its access key: a notification has none.
     QString label = QString::fromUtf8(layout::kRestoreItem);
     return label.left(label.lastIndexOf(QLatin1Char('(')));
 }
 
-void QtWindowRaiser::showWithoutFocus(QWidget *window, const std::function<void()> &show)
+void WindowRaiser::showWithoutFocus(QWidget *window, const std::function<void()> &show)
 {
     // Restoring a minimized window in place is the window manager's "restore", which
     // activates it (openbox, xfwm4), leaves it underneath (KWin) or does nothing (mutter,
@@ -56,21 +51,12 @@ void QtWindowRaiser::showWithoutFocus(QWidget *window, const std::function<void(
         handle->setProperty("_q_showWithoutActivating", QVariant());
 }
 
-void QtWindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
+void WindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
 {
     if (!window)
         return;
     m_window = window;
     m_alarmLine = alarmLine;
-#ifdef Q_OS_WIN
-    // In front of the other windows and back among the ordinary ones, without
-    // activation: the keyboard stays with the program in the foreground.
-    const HWND handle = reinterpret_cast<HWND>(window->winId());
-    SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    SetWindowPos(handle, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    QApplication::alert(window); // the taskbar button until the window is activated
-    return;
-#else
     // "Above", held: the one request every window manager tried grants without focusing
     // the window. A plain raise is refused by some (mutter, KWin) and focuses the window
     // on another (xfwm4); switching "above" straight off again puts the window back
@@ -86,10 +72,9 @@ void QtWindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
         QObject::connect(m_confirm.get(), &QTimer::timeout, [this] { confirm(); });
     }
     m_confirm->start(kConfirmMs);
-#endif
 }
 
-void QtWindowRaiser::hold(QWidget *window, bool on)
+void WindowRaiser::hold(QWidget *window, bool on)
 {
     m_holding = on;
     if (m_mapWait)
@@ -116,7 +101,7 @@ void QtWindowRaiser::hold(QWidget *window, bool on)
     m_mapWait->start();
 }
 
-void QtWindowRaiser::activeWindowChanged(std::uint32_t active)
+void WindowRaiser::activeWindowChanged(std::uint32_t active)
 {
     QWidget *window = m_window;
     if (!window || !m_holding)
@@ -133,7 +118,7 @@ void QtWindowRaiser::activeWindowChanged(std::uint32_t active)
     m_watch->stop();
 }
 
-void QtWindowRaiser::activate(QWidget *window)
+void WindowRaiser::activate(QWidget *window)
 {
     window->raise();
     // On X11 the activation goes out with a current server time (Qt's own would carry a
@@ -144,7 +129,7 @@ void QtWindowRaiser::activate(QWidget *window)
         window->activateWindow();
 }
 
-void QtWindowRaiser::confirm()
+void WindowRaiser::confirm()
 {
     QWidget *window = m_window;
     if (!window || !m_holding)
@@ -157,7 +142,7 @@ void QtWindowRaiser::confirm()
     notification().show(QGuiApplication::applicationDisplayName(), m_alarmLine, restoreLabel());
 }
 
-void QtWindowRaiser::withdraw()
+void WindowRaiser::withdraw()
 {
     if (m_confirm)
         m_confirm->stop();
@@ -169,7 +154,7 @@ void QtWindowRaiser::withdraw()
         m_notification->withdraw();
 }
 
-DesktopNotification &QtWindowRaiser::notification()
+DesktopNotification &WindowRaiser::notification()
 {
     if (!m_notification)
         m_notification = std::make_unique<DesktopNotification>();

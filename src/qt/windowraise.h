@@ -21,29 +21,23 @@ class X11ActiveWindowWatch;
 class WindowRaiser
 {
 public:
-    virtual ~WindowRaiser() = default;
+    // The notification is made when first needed; tests hand in one on a bus of their own.
+    WindowRaiser();
+    explicit WindowRaiser(std::unique_ptr<DesktopNotification> notification);
+    ~WindowRaiser();
+    WindowRaiser(const WindowRaiser &) = delete;
+    WindowRaiser &operator=(const WindowRaiser &) = delete;
+
     // Holds the window in front until withdraw() or until the person activates another
     // window. Where the desktop does not show it in front, the window asks for attention
     // and a desktop notification shows `alarmLine` with an action that calls onRestore.
-    virtual void raiseToFront(QWidget *window, const QString &alarmLine) = 0;
+    void raiseToFront(QWidget *window, const QString &alarmLine);
     // The alarm was silenced: the window is an ordinary one again and the notification,
     // if one is shown, is taken away.
-    virtual void withdraw() = 0;
+    void withdraw();
 
     // Brings the window back the way the tray menu's restore item does; set by its owner.
     std::function<void()> onRestore;
-};
-
-class QtWindowRaiser : public WindowRaiser
-{
-public:
-    // The notification is made when first needed; tests hand in one on a bus of their own.
-    QtWindowRaiser();
-    explicit QtWindowRaiser(std::unique_ptr<DesktopNotification> notification);
-    ~QtWindowRaiser() override;
-
-    void raiseToFront(QWidget *window, const QString &alarmLine) override;
-    void withdraw() override;
 
     // Shows a hidden or minimized window in normal state, in front, without activating
     // it: withdrawn first where it is minimized, then mapped anew with no user time and

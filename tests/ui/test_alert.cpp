@@ -180,7 +180,7 @@ void TestAlert::onlyOurActionRestores()
 
 void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
 {
-    QtWindowRaiser raiser(notification());
+    WindowRaiser raiser(notification());
     int restores = 0;
     raiser.onRestore = [&] { ++restores; };
     QWidget window, other;
@@ -189,7 +189,7 @@ void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
     raiser.raiseToFront(&window, QStringLiteral("おーい、時間だぜ！"));
     // The desktop gives the focus to the window the person types in instead.
     QTimer::singleShot(0, &other, [&] { other.activateWindow(); });
-    QTRY_VERIFY_WITH_TIMEOUT(!m_service->shown.isEmpty(), QtWindowRaiser::kConfirmMs + 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_service->shown.isEmpty(), WindowRaiser::kConfirmMs + 3000);
     QCOMPARE(m_service->shown[0].body, QStringLiteral("おーい、時間だぜ！"));
     QVERIFY(m_service->shown[0].actions.contains(QStringLiteral("元のｻｲｽﾞに戻す"))); // the tray item's words
     QCOMPARE(restores, 0);
@@ -208,7 +208,7 @@ void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
     raiser.raiseToFront(&window, "line");
     other.activateWindow();
     raiser.withdraw();
-    QTest::qWait(QtWindowRaiser::kConfirmMs + 200);
+    QTest::qWait(WindowRaiser::kConfirmMs + 200);
     QVERIFY(m_service->shown.isEmpty());
 }
 

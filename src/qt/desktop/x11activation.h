@@ -30,8 +30,6 @@ public:
     X11Activation(const X11Activation &) = delete;
     X11Activation &operator=(const X11Activation &) = delete;
 
-    // Whether the program runs on an X11 display.
-    static bool available();
     // Starts the activation of the window's native window; false when there is no X11.
     // Only for what the person asked for: a timer event never activates.
     bool activate(QWidget *window);
