@@ -107,11 +107,11 @@ public:
     // events, each paced to `pause` after the previous one so that the reaction lasts
     // about a second on any machine without spinning. Tests set the pause to zero.
     static constexpr int kClickWaitPasses = 2001;
+    void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
 
     // How long after the alarm comes in front a key press on START・STOP counts as typing
     // meant for another program, when the window did not have the keyboard before zero.
     static constexpr std::chrono::milliseconds kTypingGuard{2000};
-    void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
 
 private:
     void setTimedCaption();
