@@ -10,6 +10,15 @@
 
 namespace lumiroka {
 
+namespace {
+
+int secondsOf(const TimeCounter &time)
+{
+    return time.hourcount * 3600 + time.mincount * 60 + time.seccount;
+}
+
+} // namespace
+
 mainform::mainform(FrontEnd frontEnd)
     : m_fe(std::move(frontEnd)), m_window(m_fe.window), m_optionform(*this, m_fe.dialog), m_menuform(*this)
 {
@@ -165,7 +174,7 @@ void mainform::barMoved(std::int16_t &field, int value)
     const bool moved = field != value;
     field = static_cast<std::int16_t>(value);
     if (moved && m_countdownLength > 0 && m_time.countmode == 1)
-        m_countdownLength = m_time.hourcount * 3600 + m_time.mincount * 60 + m_time.seccount;
+        m_countdownLength = secondsOf(m_time);
 }
 
 void mainform::hourbar_Change()
@@ -261,7 +270,7 @@ void mainform::timeup()
 
 void mainform::updateProgress()
 {
-    const int remaining = m_time.hourcount * 3600 + m_time.mincount * 60 + m_time.seccount;
+    const int remaining = secondsOf(m_time);
     Progress state = Progress::None;
     double fraction = 0;
     if (m_window.soundtimer().isActive()) {
