@@ -19,6 +19,11 @@ using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, IUnknown *, DWORD, REFIID
 
 constexpr ULONGLONG kSteps = 1000; // the button's bar has a few dozen pixels
 
+// The taskbar object's class, spelt out here: the import library that defines it (uuid)
+// would bring thousands of other ids, some 40 KB of the program. The interface's id comes
+// with its declaration.
+constexpr GUID kTaskbarListClass{0x56fdf344, 0xfd6d, 0x11d0, {0x95, 0x8a, 0x00, 0x60, 0x97, 0xc9, 0xa0, 0x90}};
+
 TBPFLAG flagOf(Progress state)
 {
     switch (state) {
@@ -59,7 +64,7 @@ void TaskbarProgress::set(Progress state, double fraction)
             m_comInitialized = SUCCEEDED(init);
             void *object = nullptr;
             if (m_comInitialized &&
-                SUCCEEDED(create(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, &object))) {
+                SUCCEEDED(create(kTaskbarListClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskbarList3), &object))) {
                 m_taskbar = static_cast<ITaskbarList3 *>(object);
                 if (FAILED(m_taskbar->HrInit())) {
                     m_taskbar->Release();
