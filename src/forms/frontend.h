@@ -49,6 +49,15 @@ enum class TimeField
     Second,
 };
 
+// What the taskbar button (Windows) or the launcher entry (Linux) shows of the count.
+enum class Progress
+{
+    None,      // no bar: a stopwatch, a reset timer
+    Normal,    // a countdown running: the bar holds the share still to go
+    Paused,    // a countdown stopped part-way: the share still to go, marked as paused
+    Attention, // the alarm ringing: the whole bar, marked as urgent
+};
+
 // The main window as the forms see it.
 class MainWindow
 {
@@ -60,6 +69,11 @@ public:
     virtual IntervalTimer &soundtimer() = 0;
 
     virtual void setCaption(const std::string &text) = 0;
+    // The count's progress on the taskbar button; `fraction` (0..1) is the share of the
+    // countdown still to go. Called only when state or fraction changed, never at start-up
+    // (the button starts without progress), so a front end may set itself up on the first
+    // call.
+    virtual void setProgress(Progress state, double fraction) = 0;
 
     // The scroll bars. Setting a different value runs the bar's change handler before
     // the call returns, as a change by the user does.

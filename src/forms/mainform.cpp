@@ -10,6 +10,15 @@
 
 namespace lumiroka {
 
+namespace {
+
+int secondsOf(const TimeCounter &time)
+{
+    return time.hourcount * 3600 + time.mincount * 60 + time.seccount;
+}
+
+} // namespace
+
 mainform::mainform(FrontEnd frontEnd)
     : m_fe(std::move(frontEnd)), m_window(m_fe.window), m_optionform(*this, m_fe.dialog), m_menuform(*this)
 {
@@ -131,6 +140,7 @@ void mainform::swtimer_Timer()
     setTimedCaption();
     if (isMinimizedOrHidden() && m_settings.check2value == 1)
         tuskicon3();
+    updateProgress();
 }
 
 void mainform::countup()
@@ -156,25 +166,39 @@ void mainform::showtime()
     m_window.setBox(TimeField::Second, twoDigits(m_time.seccount));
 }
 
+void mainform::barMoved(std::int16_t &field, int value)
+{
+    // showtime writes back what the count already holds; only a different value is the
+    // person's move. Moved during a countdown (running or stopped part-way), the bar sets
+    // the time the rest of the countdown is measured against.
+    const bool moved = field != value;
+    field = static_cast<std::int16_t>(value);
+    if (moved && m_countdownLength > 0 && m_time.countmode == 1)
+        m_countdownLength = secondsOf(m_time);
+}
+
 void mainform::hourbar_Change()
 {
     const int value = m_window.bar(TimeField::Hour);
-    m_time.hourcount = static_cast<std::int16_t>(value);
+    barMoved(m_time.hourcount, value);
     m_window.setBox(TimeField::Hour, twoDigits(value));
+    updateProgress();
 }
 
 void mainform::minbar_Change()
 {
     const int value = m_window.bar(TimeField::Minute);
-    m_time.mincount = static_cast<std::int16_t>(value);
+    barMoved(m_time.mincount, value);
     m_window.setBox(TimeField::Minute, twoDigits(value));
+    updateProgress();
 }
 
 void mainform::secbar_Change()
 {
     const int value = m_window.bar(TimeField::Second);
-    m_time.seccount = static_cast<std::int16_t>(value);
+    barMoved(m_time.seccount, value);
     m_window.setBox(TimeField::Second, twoDigits(value));
+    updateProgress();
 }
 
 // ---------------------------------------------------------------- run control and alarm
@@ -195,8 +219,11 @@ void mainform::ssbutton_Click(bool byKeyboard)
             m_window.withdrawAttention();
         }
         m_run.stop(m_time, sounding);
+        if (sounding)
+            m_countdownLength = 0; // silenced: the digits show the overrun, not a countdown
         takeSlot(slot::StoppedLong);
         m_window.setMessbox({});
+        updateProgress();
         return;
     }
     if (m_settings.check1value == 1)
@@ -207,6 +234,7 @@ void mainform::ssbutton_Click(bool byKeyboard)
     m_window.setMessbox(remark == StartRemark::Resume ? resumeLine(m_settings.charano) : startLine(m_settings.charano));
     if (m_time.countmode == 1)
         m_fe.sound.prepare();
+    updateProgress();
 }
 
 void mainform::resetbutton_Click()
@@ -215,8 +243,10 @@ void mainform::resetbutton_Click()
         return;
     m_window.setMessbox({});
     m_run.reset(m_time);
+    m_countdownLength = 0;
     m_window.setCaption(kProductName);
     showtime();
+    updateProgress();
 }
 
 void mainform::timeup()
@@ -236,6 +266,30 @@ void mainform::timeup()
     takeSlot(slot::Alarm);
     m_window.raiseToFront(line);
     m_alarmRaisedAt = m_fe.clock.now();
+}
+
+void mainform::updateProgress()
+{
+    const int remaining = secondsOf(m_time);
+    Progress state = Progress::None;
+    double fraction = 0;
+    if (m_window.soundtimer().isActive()) {
+        state = Progress::Attention;
+        fraction = 1;
+    } else if (m_time.countmode == 1 && (m_window.swtimer().isActive() || m_countdownLength > 0)) {
+        // A countdown started (or started again after a silenced alarm) is measured
+        // against the time it started from; so is one that ran past 00:00:00 after the
+        // bars were moved there, from 00:59:59.
+        if (remaining > m_countdownLength)
+            m_countdownLength = remaining;
+        state = m_window.swtimer().isActive() ? Progress::Normal : Progress::Paused;
+        fraction = m_countdownLength > 0 ? static_cast<double>(remaining) / m_countdownLength : 0;
+    }
+    if (state == m_progress && fraction == m_progressFraction)
+        return;
+    m_progress = state;
+    m_progressFraction = fraction;
+    m_window.setProgress(state, fraction);
 }
 
 void mainform::soundtimer_Timer()

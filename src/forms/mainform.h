@@ -113,8 +113,17 @@ public:
     // meant for another program, when the window did not have the keyboard before zero.
     static constexpr std::chrono::milliseconds kTypingGuard{2000};
 
+    // The length, in seconds, the countdown in progress is measured against (0: none).
+    int countdownLength() const { return m_countdownLength; }
+
 private:
     void setTimedCaption();
+    // Works out the taskbar progress from the state of the count and tells the window
+    // when it changed. Run at the end of every handler that can change it.
+    void updateProgress();
+    // A change handler stored `value` in `field`: a move of the person's (not showtime
+    // writing back the counted time) while a countdown is in progress starts a new length.
+    void barMoved(std::int16_t &field, int value);
     void clickWait();
 
     FrontEnd m_fe;
@@ -132,6 +141,9 @@ private:
     std::optional<std::chrono::nanoseconds> m_alarmRaisedAt;
     bool m_keyboardBeforeAlarm = false;
     bool m_ending = false;
+    int m_countdownLength = 0;
+    Progress m_progress = Progress::None;
+    double m_progressFraction = 0;
 };
 
 } // namespace lumiroka

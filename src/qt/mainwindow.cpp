@@ -256,6 +256,11 @@ void QtMainWindow::setCaption(const std::string &text)
 {
     setWindowTitle(qs(text));
 }
+void QtMainWindow::setProgress(Progress state, double fraction)
+{
+    m_launcher.setProgress(state, fraction);
+}
+
 int QtMainWindow::bar(TimeField field) const
 {
     return scrollBar(field)->value();

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "forms/frontend.h"
+#include "qt/desktop/launcherentry.h"
 #include "qt/optionsdialog.h"
 #include "qt/picturebox.h"
 #include "qt/ticktimer.h"
@@ -44,6 +45,7 @@ public:
     IntervalTimer &charatimer1() override { return m_charatimer1; }
     IntervalTimer &soundtimer() override { return m_soundtimer; }
     void setCaption(const std::string &text) override;
+    void setProgress(Progress state, double fraction) override;
     int bar(TimeField field) const override;
     void setBar(TimeField field, int value) override;
     void setBox(TimeField field, const std::string &text) override;
@@ -84,6 +86,7 @@ private:
     WindowRaiser m_raiser;
     QtOptionsDialog m_dialog;
     QtTrayMenu m_menu;
+    LauncherEntry m_launcher;
 
     QLabel *m_timerbox = nullptr;
     std::array<QLabel *, 3> m_boxes{};

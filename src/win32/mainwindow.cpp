@@ -78,10 +78,15 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const Clock &clock)
 
     m_white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    // Sent when the window's taskbar button exists; only then may its progress be drawn.
+    m_taskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
     m_window = CreateWindowExW(kExStyle, kWindowClass, widen(kProductName).c_str(), kStyle, CW_USEDEFAULT,
                                CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
     m_scale.dpi = windowDpi(m_window);
+    m_taskbar = std::make_unique<TaskbarProgress>(m_window); // nothing is loaded yet
+    // The shell's announcement also reaches a program run as administrator.
+    ChangeWindowMessageFilterEx(m_window, m_taskbarButtonCreated, MSGFLT_ALLOW, nullptr);
     for (WindowTimer *timer : {static_cast<WindowTimer *>(&m_swtimer), &m_charatimer1, &m_soundtimer}) {
         timer->attach(m_window);
         m_timers.push_back(timer);
@@ -212,6 +217,11 @@ void Win32MainWindow::setCaption(const std::string &text)
     SetWindowTextW(m_window, widen(text).c_str());
 }
 
+void Win32MainWindow::setProgress(Progress state, double fraction)
+{
+    m_taskbar->set(state, fraction);
+}
+
 int Win32MainWindow::bar(TimeField field) const
 {
     return GetScrollPos(m_bars[at(field)], SB_CTL);
@@ -274,6 +284,33 @@ void Win32MainWindow::scroll(HWND bar, int code)
         return;
     }
     setBar(field, std::clamp(value, info.nMin, info.nMax));
+}
+
+bool Win32MainWindow::wheel(int delta, POINT screenPoint)
+{
+    // A scroll bar control does nothing with the wheel itself; the message comes here
+    // (from the focused control or straight), and the bar under the pointer takes it.
+    const auto over = std::find_if(m_bars.begin(), m_bars.end(), [&](HWND bar) {
+        RECT rect{};
+        return IsWindowVisible(bar) && GetWindowRect(bar, &rect) && PtInRect(&rect, screenPoint);
+    });
+    if (over == m_bars.end())
+        return false;
+    if (*over != m_wheelBar) {
+        m_wheelBar = *over;
+        m_wheelDelta = 0;
+    }
+    // Away from the person raises the value, as on the Linux build.
+    m_wheelDelta += delta;
+    const int notches = m_wheelDelta / WHEEL_DELTA;
+    m_wheelDelta -= notches * WHEEL_DELTA;
+    if (notches == 0)
+        return true;
+    const auto field = static_cast<TimeField>(over - m_bars.begin());
+    SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(*over, SB_CTL, &info);
+    setBar(field, std::clamp(info.nPos + notches, info.nMin, info.nMax));
+    return true;
 }
 
 void Win32MainWindow::setBox(TimeField field, const std::string &text)
@@ -546,6 +583,10 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HSCROLL:
         scroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
+    case WM_MOUSEWHEEL:
+        if (wheel(GET_WHEEL_DELTA_WPARAM(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0;
+        break;
     case kTrayNotifyMessage:
         // The icon's event reaches the handler as the code in x.
         if (m_form)
@@ -602,6 +643,10 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         showWarning();
         return 0;
     default:
+        if (message == m_taskbarButtonCreated && m_taskbarButtonCreated && m_taskbar) {
+            m_taskbar->buttonCreated();
+            return 0;
+        }
         if (message == m_taskbarCreated && m_taskbarCreated && m_tray) {
             m_tray->taskbarCreated();
             return 0;

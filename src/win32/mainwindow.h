@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "win32/controls.h"
 #include "win32/optionsdialog.h"
 #include "win32/picturebox.h"
+#include "win32/taskbarprogress.h"
 #include "win32/timers.h"
 
 namespace lumiroka {
@@ -59,6 +61,7 @@ public:
     IntervalTimer &charatimer1() override { return m_charatimer1; }
     IntervalTimer &soundtimer() override { return m_soundtimer; }
     void setCaption(const std::string &text) override;
+    void setProgress(Progress state, double fraction) override;
     int bar(TimeField field) const override;
     void setBar(TimeField field, int value) override;
     void setBox(TimeField field, const std::string &text) override;
@@ -87,6 +90,8 @@ private:
     void createControls();
     void layout();
     void scroll(HWND bar, int code);
+    // The wheel over a scroll bar: one step of its field per notch, through the bar.
+    bool wheel(int delta, POINT screenPoint);
     void barChanged(TimeField field);
     void command(int id);
     void showWarning();
@@ -104,6 +109,10 @@ private:
     Win32TrayIcon *m_tray = nullptr;
     Scale m_scale;
     UINT m_taskbarCreated = 0;
+    UINT m_taskbarButtonCreated = 0;
+    std::unique_ptr<TaskbarProgress> m_taskbar;
+    int m_wheelDelta = 0; // a part notch of a fine-grained wheel, kept for the next
+    HWND m_wheelBar = nullptr;
 
     GridTimer m_swtimer;
     WindowTimer m_charatimer1{kCharatimer1Id};

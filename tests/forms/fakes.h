@@ -153,6 +153,14 @@ public:
     int barChanges = 0; // change handlers run by setBar
     bool ended = false;
     std::vector<std::string> warnings;
+    // Every progress the taskbar button was given, in order.
+    struct ProgressCall
+    {
+        Progress state;
+        double fraction;
+        bool operator==(const ProgressCall &) const = default;
+    };
+    std::vector<ProgressCall> progress;
     // Every call that changes the window state, in order ("minimize", "show"...).
     std::vector<std::string> calls;
 
@@ -165,6 +173,7 @@ public:
     IntervalTimer &charatimer1() override { return chara; }
     IntervalTimer &soundtimer() override { return sound; }
     void setCaption(const std::string &text) override { caption = text; }
+    void setProgress(Progress state, double fraction) override { progress.push_back({state, fraction}); }
     int bar(TimeField field) const override { return bars[index(field)]; }
     void setBar(TimeField field, int value) override
     {

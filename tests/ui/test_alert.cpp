@@ -1,5 +1,6 @@
-// Getting the alarm to the person: the raise and its fallback, and the desktop
-// notification, on a private bus with a recording notification service.
+// Getting the alarm to the person: the raise and its fallback, the desktop notification
+// and the launcher entry's progress, on a private bus with a recording notification
+// service and a listener in the place of the dock.
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -7,7 +8,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "harness.h"
 #include "qt/desktop/desktopnotification.h"
+#include "qt/desktop/launcherentry.h"
 #include "qt/windowraise.h"
 
 using namespace lumiroka;
@@ -67,6 +70,28 @@ private:
     QDBusConnection m_bus;
 };
 
+// Hears the launcher entry's signals as a dock does: from anyone, on any path.
+class LauncherListener : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Update
+    {
+        QString uri;
+        double progress;
+        bool visible, urgent;
+    };
+    QList<Update> updates;
+
+public slots:
+    void update(const QString &uri, const QVariantMap &properties)
+    {
+        updates.append({uri, properties.value("progress").toDouble(), properties.value("progress-visible").toBool(),
+                        properties.value("urgent").toBool()});
+    }
+};
+
 class TestAlert : public QObject
 {
     Q_OBJECT
@@ -90,6 +115,7 @@ private slots:
     void withdrawnEvenWhenTheServiceAnswersLate();
     void onlyOurActionRestores();
     void refusedRaiseNotifiesAndItsActionRestores();
+    void launcherEntryFollowsACountdownItsAlarmAndItsSilencing();
 };
 
 void TestAlert::initTestCase()
@@ -99,6 +125,8 @@ void TestAlert::initTestCase()
     QVERIFY2(m_daemon.waitForStarted(), "dbus-daemon is needed (Debian package dbus-daemon)");
     QTRY_VERIFY(m_daemon.canReadLine());
     m_address = QString::fromLatin1(m_daemon.readLine()).trimmed();
+    // The program's own session bus is this one too: nothing reaches the desktop's.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toLocal8Bit());
     QDBusConnection server = QDBusConnection::connectToBus(m_address, QStringLiteral("server"));
     QVERIFY(server.isConnected());
     QVERIFY(server.registerService(DesktopNotification::kService));
@@ -210,6 +238,44 @@ void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
     raiser.withdraw();
     QTest::qWait(WindowRaiser::kConfirmMs + 200);
     QVERIFY(m_service->shown.isEmpty());
+}
+
+void TestAlert::launcherEntryFollowsACountdownItsAlarmAndItsSilencing()
+{
+    QDBusConnection server = QDBusConnection::connectToBus(m_address, QStringLiteral("server"));
+    LauncherListener dock;
+    QVERIFY(server.connect(QString(), QString(), LauncherEntry::kInterface, QStringLiteral("Update"), &dock,
+                           SLOT(update(QString, QVariantMap))));
+    lumiroka::testing::QtHarness h; // the real window on the session bus, its ticks given by hand
+    h.form->ssbutton_Click();       // a stopwatch
+    h.form->swtimer_Timer();
+    h.form->ssbutton_Click();
+    h.form->resetbutton_Click();
+    h.window->setBar(TimeField::Second, 4);
+    h.form->ssbutton_Click();
+    h.form->swtimer_Timer(); // 00:00:03
+    h.form->ssbutton_Click();
+    h.form->ssbutton_Click(); // stopped and resumed
+    for (int i = 0; i < 5; ++i)
+        h.form->swtimer_Timer(); // zero after three, then two seconds of ringing
+    h.form->ssbutton_Click();    // silenced
+    // Each change once, in order: the stopwatch and the ringing seconds said nothing.
+    QTRY_COMPARE(dock.updates.size(), 8);
+    QTest::qWait(100);
+    QCOMPARE(dock.updates.size(), 8);
+    const std::tuple<double, bool, bool> expected[] = {
+        {1.0, true, false},  {0.75, true, false}, {0.75, true, false}, // paused: still the share to go
+        {0.75, true, false}, {0.5, true, false},  {0.25, true, false}, //
+        {1.0, true, true},                                             // ringing: urgent, the whole bar
+        {0.0, false, false},                                           // silenced: gone
+    };
+    for (int i = 0; i < 8; ++i) {
+        const LauncherListener::Update &u = dock.updates[i];
+        QCOMPARE(u.uri, QStringLiteral("application://org.lumiroka.Lumiroka.desktop"));
+        QCOMPARE(std::make_tuple(u.progress, u.visible, u.urgent), expected[i]);
+    }
+    server.disconnect(QString(), QString(), LauncherEntry::kInterface, QStringLiteral("Update"), &dock,
+                      SLOT(update(QString, QVariantMap)));
 }
 
 QTEST_MAIN(TestAlert)

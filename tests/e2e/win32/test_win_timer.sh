@@ -5,6 +5,8 @@
 # without taking the keyboard from it (every character typed there through the alarm
 # arrives) or leaving it always on top, and the chime is played again every second until
 # START・STOP; a Space that reaches the window just after such an alarm does not press it.
+# The wheel over a scroll bar moves it a step per notch. The taskbar's progress object
+# (COM and the shell's library) is loaded with the first countdown, not before.
 #
 # usage: test_win_timer.sh /path/to/lumiroka.exe
 set -u
@@ -33,6 +35,16 @@ e2e_expect_caption "RESET clears the caption" "$win" "Lumiroka" 2 "*"
 shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits00)
 e2e_check "RESET shows 00:00:00 as it was drawn at start" e2e_same_image "$digits0" "$shot"
 
+# The wheel over the minutes bar: a notch away from the person raises it, one towards
+# lowers it, through the bar's own change (the digits follow).
+xdotool mousemove --window "$win" 168 40 click 4
+shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" wheel1) && e2e_keep "$shot" wheel
+e2e_check "a wheel notch over the minutes bar changes the digits" e2e_not e2e_same_image "$digits0" "$shot"
+xdotool mousemove --window "$win" 168 40 click 5
+shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" wheel0)
+e2e_check "a notch back shows 00:00:00 again" e2e_same_image "$digits0" "$shot"
+e2e_check "the stopwatch loaded nothing for the taskbar's progress" e2e_not win_loaded explorerframe
+
 # ================================================================== alarm from the taskbar
 e2e_open_typing_target || e2e_die "the other program did not open"
 for _ in 1 2 3; do e2e_click_at "$win" "$E2E_PT_SEC_UP"; done
@@ -40,6 +52,7 @@ shot=$(e2e_shot_area_stable "$win" "$E2E_AREA_DIGITS" digits3) && e2e_keep "$sho
 e2e_check "the seconds bar redraws the digits" e2e_not e2e_same_image "$digits0" "$shot"
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 t0=$(e2e_now_ms)
+e2e_check "the countdown brings the taskbar's progress object" e2e_wait_until 3 win_loaded explorerframe
 xdotool windowminimize "$win"
 e2e_check "minimized: the window is not viewable" e2e_wait_until 2 e2e_not e2e_is_viewable "$win"
 e2e_check "minimized into the taskbar, still managed" e2e_in_client_list "$win"

@@ -73,7 +73,7 @@ win_read_settings() {
 # e2e_launch_app [EXE]: starts the program (or another copy of it) under Wine.
 e2e_launch_app() {
     APP_LOG="$E2E_TMP/app.$(date +%s%N).log"
-    WINEDEBUG=trace+winmm "$WIN_RUN" "${1:-$E2E_BIN}" >"$APP_LOG" 2>&1 &
+    WINEDEBUG=trace+winmm,trace+loaddll "$WIN_RUN" "${1:-$E2E_BIN}" >"$APP_LOG" 2>&1 &
     APP_PID=$!
     e2e_track "$APP_PID"
     e2e_log "started lumiroka.exe under Wine (pid $APP_PID)"
@@ -88,6 +88,9 @@ e2e_dump_app_log() {
 }
 
 # Number of sound calls the program has made so far.
+# win_loaded DLL: the program has loaded that library (Wine's loaddll trace).
+win_loaded() { grep -qi "loaddll.*$1" "$APP_LOG" 2>/dev/null; }
+
 win_sound_calls() { grep -c 'trace:winmm:MULTIMEDIA_PlaySound' "$APP_LOG" 2>/dev/null || true; }
 
 # Wine's explorer docks the icon in trayer's panel as a window of its own.
