@@ -198,4 +198,19 @@ inline Picture randomPicture(std::mt19937 &random)
     return p;
 }
 
+// A blue 6 x 4 frame at (10, 20) on a 40 x 30 screen: where a front end draws a frame.
+inline Picture smallFrameOnLargerScreen()
+{
+    Picture p;
+    p.screenWidth = 40;
+    p.screenHeight = 30;
+    p.left = 10;
+    p.top = 20;
+    p.width = 6;
+    p.height = 4;
+    p.palette = {0xff0000, 0x0000ff};
+    p.indices.assign(24, 1);
+    return p;
+}
+
 } // namespace lumiroka::gif::testing

@@ -369,16 +369,7 @@ void TestPlatform::generatedPicturesLoadAsQtsReaderSeesThem()
 // Only the frame is kept; the picture box puts it where it sits on its screen.
 void TestPlatform::aPictureBoxDrawsTheFrameAtItsPlace()
 {
-    gif::testing::Picture p;
-    p.screenWidth = 40;
-    p.screenHeight = 30;
-    p.left = 10;
-    p.top = 20;
-    p.width = 6;
-    p.height = 4;
-    p.palette = {0xff0000, 0x0000ff};
-    p.indices.assign(24, 1);
-    const gif::testing::Bytes bytes = gif::testing::encode(p);
+    const gif::testing::Bytes bytes = gif::testing::encode(gif::testing::smallFrameOnLargerScreen());
     QTemporaryDir dir;
     writeFile(dir.filePath("framed.gif"),
               QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())));

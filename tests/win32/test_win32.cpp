@@ -160,16 +160,7 @@ TEST_F(FilesTest, APoseIsDrawnWithItsTransparencyAtEveryDensity)
 // a 35-byte file with a 4096-pixel screen is refused.
 TEST_F(FilesTest, AFrameIsDrawnAtItsPlaceOnItsScreenAndAScreenBombIsRefused)
 {
-    gif::testing::Picture p;
-    p.screenWidth = 40;
-    p.screenHeight = 30;
-    p.left = 10;
-    p.top = 20;
-    p.width = 6;
-    p.height = 4;
-    p.palette = {0xff0000, 0x0000ff};
-    p.indices.assign(24, 1);
-    const gif::testing::Bytes bytes = gif::testing::encode(p);
+    const gif::testing::Bytes bytes = gif::testing::encode(gif::testing::smallFrameOnLargerScreen());
     std::ofstream(dir / "framed.gif", std::ios::binary)
         .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::string error;
@@ -195,7 +186,7 @@ TEST_F(FilesTest, AFrameIsDrawnAtItsPlaceOnItsScreenAndAScreenBombIsRefused)
             }
     }
 
-    p = {};
+    gif::testing::Picture p;
     p.gif87a = true;
     p.screenWidth = p.screenHeight = 4096;
     p.width = p.height = 1;
