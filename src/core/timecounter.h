@@ -32,6 +32,8 @@ public:
     std::int16_t countmode = 0; // 0 counts up, 1 counts down
 
     bool isZero() const { return hourcount == 0 && mincount == 0 && seccount == 0; }
+    // The time in seconds.
+    int totalSeconds() const { return hourcount * 3600 + mincount * 60 + seccount; }
 
     // One second up. Returns true when the count passed 99:59:59: the caller must
     // switch the tick off. The hour then stays at 99 (minutes and seconds read 00), so

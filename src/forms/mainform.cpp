@@ -10,15 +10,6 @@
 
 namespace lumiroka {
 
-namespace {
-
-int secondsOf(const TimeCounter &time)
-{
-    return time.hourcount * 3600 + time.mincount * 60 + time.seccount;
-}
-
-} // namespace
-
 mainform::mainform(FrontEnd frontEnd)
     : m_fe(std::move(frontEnd)), m_window(m_fe.window), m_optionform(*this, m_fe.dialog), m_menuform(*this)
 {
@@ -166,7 +157,7 @@ void mainform::showtime()
     m_window.setBox(TimeField::Second, twoDigits(m_time.seccount));
 }
 
-void mainform::barMoved(std::int16_t &field, int value)
+bool mainform::barMoved(std::int16_t &field, int value)
 {
     // showtime writes back what the count already holds; only a different value is the
     // person's move. Moved during a countdown (running or stopped part-way), the bar sets
@@ -174,31 +165,35 @@ void mainform::barMoved(std::int16_t &field, int value)
     const bool moved = field != value;
     field = static_cast<std::int16_t>(value);
     if (moved && m_countdownLength > 0 && m_time.countmode == 1)
-        m_countdownLength = secondsOf(m_time);
+        m_countdownLength = m_time.totalSeconds();
+    return moved;
 }
 
 void mainform::hourbar_Change()
 {
     const int value = m_window.bar(TimeField::Hour);
-    barMoved(m_time.hourcount, value);
+    const bool moved = barMoved(m_time.hourcount, value);
     m_window.setBox(TimeField::Hour, twoDigits(value));
-    updateProgress();
+    if (moved)
+        updateProgress();
 }
 
 void mainform::minbar_Change()
 {
     const int value = m_window.bar(TimeField::Minute);
-    barMoved(m_time.mincount, value);
+    const bool moved = barMoved(m_time.mincount, value);
     m_window.setBox(TimeField::Minute, twoDigits(value));
-    updateProgress();
+    if (moved)
+        updateProgress();
 }
 
 void mainform::secbar_Change()
 {
     const int value = m_window.bar(TimeField::Second);
-    barMoved(m_time.seccount, value);
+    const bool moved = barMoved(m_time.seccount, value);
     m_window.setBox(TimeField::Second, twoDigits(value));
-    updateProgress();
+    if (moved)
+        updateProgress();
 }
 
 // ---------------------------------------------------------------- run control and alarm
@@ -270,7 +265,7 @@ void mainform::timeup()
 
 void mainform::updateProgress()
 {
-    const int remaining = secondsOf(m_time);
+    const int remaining = m_time.totalSeconds();
     Progress state = Progress::None;
     double fraction = 0;
     if (m_window.soundtimer().isActive()) {

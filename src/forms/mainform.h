@@ -123,7 +123,9 @@ private:
     void updateProgress();
     // A change handler stored `value` in `field`: a move of the person's (not showtime
     // writing back the counted time) while a countdown is in progress starts a new length.
-    void barMoved(std::int16_t &field, int value);
+    // Returns whether it was such a move; the tick's own write-back leaves the progress to
+    // the end of the tick, so no half-updated time is ever shown.
+    bool barMoved(std::int16_t &field, int value);
     void clickWait();
 
     FrontEnd m_fe;
