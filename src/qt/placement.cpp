@@ -8,13 +8,10 @@
 #include <thread>
 #include <vector>
 
-#if defined(LUMIROKA_HAVE_XCB)
 #include "qt/desktop/x11.h"
-#endif
 
 namespace lumiroka {
 
-#if defined(LUMIROKA_HAVE_XCB)
 namespace {
 
 // _NET_FRAME_EXTENTS (left, right, top, bottom) of `window`, when the window manager set it.
@@ -28,9 +25,7 @@ bool readExtents(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t e
 }
 
 } // namespace
-#endif
 
-#if defined(LUMIROKA_HAVE_XCB)
 namespace {
 
 struct FrameAtoms
@@ -54,11 +49,9 @@ FrameAtoms frameAtoms()
 }
 
 } // namespace
-#endif
 
 void requestFrameExtents(QWidget *window)
 {
-#if defined(LUMIROKA_HAVE_XCB)
     const FrameAtoms atoms = frameAtoms();
     if (!atoms.connection)
         return;
@@ -72,14 +65,10 @@ void requestFrameExtents(QWidget *window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char *>(&message));
     xcb_flush(atoms.connection);
-#else
-    (void)window;
-#endif
 }
 
 QMargins expectedFrameMargins(QWidget *window)
 {
-#if defined(LUMIROKA_HAVE_XCB)
     const FrameAtoms atoms = frameAtoms();
     if (!atoms.connection)
         return {};
@@ -97,9 +86,6 @@ QMargins expectedFrameMargins(QWidget *window)
             return margins;
         std::this_thread::sleep_for(milliseconds(1));
     }
-#else
-    (void)window;
-#endif
     return {};
 }
 

@@ -1,17 +1,13 @@
 #include "qt/desktop/fontwarmup.h"
 
-#if defined(LUMIROKA_HAVE_FONTCONFIG)
 #include <fontconfig/fontconfig.h>
-#endif
 
 namespace lumiroka {
 
 FontWarmup::FontWarmup()
 {
-#if defined(LUMIROKA_HAVE_FONTCONFIG)
     // Safe to race with the toolkit's own call: the later of two loads is discarded.
     m_thread = std::thread([] { FcInit(); });
-#endif
 }
 
 FontWarmup::~FontWarmup()

@@ -1,8 +1,8 @@
 #pragma once
 
 // The X11 connection Qt opened for the program, and the small requests the window's
-// activation and its placement make on it. Built only where libxcb is (LUMIROKA_HAVE_XCB);
-// on another window system (Wayland, offscreen) connection() is null.
+// activation and its placement make on it. On another window system (Wayland, offscreen)
+// connection() is null.
 
 #include <xcb/xcb.h>
 

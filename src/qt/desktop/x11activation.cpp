@@ -3,14 +3,11 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#if QT_CONFIG(xcb) && defined(LUMIROKA_HAVE_XCB)
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "qt/desktop/x11.h"
-#define LUMIROKA_X11_ACTIVATION 1
-#endif
 
 namespace lumiroka {
 
@@ -24,7 +21,6 @@ X11Activation::~X11Activation()
 
 bool X11Activation::activate(QWidget *window)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection || !window)
         return false;
@@ -43,15 +39,10 @@ bool X11Activation::activate(QWidget *window)
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, m_pending, m_timeAtom, XCB_ATOM_CARDINAL, 32, 0, nullptr);
     xcb_flush(connection);
     return true;
-#else
-    Q_UNUSED(window);
-    return false;
-#endif
 }
 
 bool X11Activation::viewable(QWidget *window)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection || !window || !window->isVisible())
         return false;
@@ -61,15 +52,10 @@ bool X11Activation::viewable(QWidget *window)
     const bool mapped = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     std::free(attributes);
     return mapped;
-#else
-    Q_UNUSED(window);
-    return false;
-#endif
 }
 
 bool X11Activation::clearUserTime(QWidget *window)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection || !window)
         return false;
@@ -81,15 +67,10 @@ bool X11Activation::clearUserTime(QWidget *window)
                         x11::atom(connection, "_NET_WM_USER_TIME"), XCB_ATOM_CARDINAL, 32, 1, &zero);
     xcb_flush(connection);
     return true;
-#else
-    Q_UNUSED(window);
-    return false;
-#endif
 }
 
 bool X11Activation::setAbove(QWidget *window, bool above)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection || !window)
         return false;
@@ -120,16 +101,10 @@ bool X11Activation::setAbove(QWidget *window, bool above)
     }
     xcb_flush(connection);
     return true;
-#else
-    Q_UNUSED(window);
-    Q_UNUSED(above);
-    return false;
-#endif
 }
 
 bool X11Activation::heldAbove(QWidget *window)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!viewable(window))
         return false;
@@ -140,29 +115,20 @@ bool X11Activation::heldAbove(QWidget *window)
     const xcb_atom_t hidden = x11::atom(connection, "_NET_WM_STATE_HIDDEN");
     return std::find(states.begin(), states.end(), above) != states.end() &&
            std::find(states.begin(), states.end(), hidden) == states.end();
-#else
-    Q_UNUSED(window);
-    return false;
-#endif
 }
 
 std::uint32_t X11Activation::activeWindow()
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection)
         return 0;
     const std::vector<std::uint32_t> active = x11::cardinals(
         connection, x11::rootWindow(connection), x11::atom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
     return active.empty() ? 0 : active.front();
-#else
-    return 0;
-#endif
 }
 
 bool X11Activation::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     if (m_pending == 0 || eventType != "xcb_generic_event_t")
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
@@ -176,17 +142,12 @@ bool X11Activation::nativeEventFilter(const QByteArray &eventType, void *message
     QCoreApplication::instance()->removeNativeEventFilter(this);
     m_filtering = false;
     sendActivation(window, notify->time);
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-#endif
     // Qt sees the event too and takes its time as the latest it knows.
     return false;
 }
 
 void X11Activation::sendActivation(std::uint32_t window, std::uint32_t timestamp)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection)
         return;
@@ -205,10 +166,6 @@ void X11Activation::sendActivation(std::uint32_t window, std::uint32_t timestamp
     xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char *>(&request));
     xcb_flush(connection);
-#else
-    Q_UNUSED(window);
-    Q_UNUSED(timestamp);
-#endif
 }
 
 X11ActiveWindowWatch::X11ActiveWindowWatch(std::function<void(std::uint32_t)> onChange)
@@ -223,7 +180,6 @@ X11ActiveWindowWatch::~X11ActiveWindowWatch()
 
 bool X11ActiveWindowWatch::start()
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     xcb_connection_t *connection = x11::connection();
     if (!connection)
         return false;
@@ -244,9 +200,6 @@ bool X11ActiveWindowWatch::start()
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filtering = true;
     return true;
-#else
-    return false;
-#endif
 }
 
 void X11ActiveWindowWatch::stop()
@@ -258,7 +211,6 @@ void X11ActiveWindowWatch::stop()
 
 bool X11ActiveWindowWatch::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-#ifdef LUMIROKA_X11_ACTIVATION
     if (!m_filtering || eventType != "xcb_generic_event_t")
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
@@ -270,10 +222,6 @@ bool X11ActiveWindowWatch::nativeEventFilter(const QByteArray &eventType, void *
     // The handler may stop the watch: Qt allows a filter to remove itself while it runs.
     if (m_onChange)
         m_onChange(X11Activation::activeWindow());
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-#endif
     return false;
 }
 
