@@ -20,7 +20,9 @@ test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-u
            clang libclang-rt-14-dev)
 
 windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip
-              fonts-ipafont-gothic)
+              fonts-ipafont-gothic
+              # the sound server the alarm is heard through (winepulse), its recorder, and sox for an Ogg file
+              pipewire pipewire-pulse wireplumber pulseaudio-utils sox libsox-fmt-base)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "$mode" = test ]; then

@@ -3,8 +3,8 @@
 # The Windows program under Wine: the caption counts up; a countdown that ends while the
 # window is minimized in the taskbar brings it back in front of another program's window
 # without taking the keyboard from it (every character typed there through the alarm
-# arrives) or leaving it always on top, and the chime is played again every second until
-# START・STOP; a Space that reaches the window just after such an alarm does not press it.
+# arrives) or leaving it always on top, and the count goes on until START・STOP (what is
+# heard meanwhile: test_win_sound.sh); a Space that reaches the window just after such an alarm does not press it.
 # The wheel over a scroll bar moves it a step per notch. The taskbar's progress object
 # (COM and the shell's library) is loaded with the first countdown, not before.
 #
@@ -66,10 +66,6 @@ e2e_check "... in front of the other program's window" e2e_wait_until 2 e2e_abov
 e2e_check "... which keeps the keyboard" e2e_is_active "$OTHER_WIN"
 e2e_check "... and not left always on top" e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
 e2e_expect_caption "after zero the time counts on upwards" "$win" "Lumiroka - 00:00:02" 3 "*"
-calls=$(win_sound_calls)
-e2e_expect_between "the chime at zero and once a second after" "$calls" 2 4
-sleep 2
-e2e_expect_between "the chime goes on every second" $(($(win_sound_calls) - calls)) 1 3
 e2e_stop_typing
 e2e_check "the other program still has the keyboard" e2e_is_active "$OTHER_WIN"
 e2e_check "every character typed through the alarm arrived in the other program" e2e_text_arrived
@@ -80,9 +76,7 @@ e2e_activate "$OTHER_WIN" 3 && e2e_check "the other window can cover ours again"
 e2e_activate "$win" 3
 e2e_click_at "$win" "$E2E_PT_STARTSTOP"
 sleep 0.3
-calls=$(win_sound_calls)
-e2e_check "START・STOP silences the alarm and stops the count" e2e_caption_steady "$win" 2.2
-e2e_expect_eq "no chime after START・STOP" "$calls" "$(win_sound_calls)"
+e2e_check "START・STOP stops the count" e2e_caption_steady "$win" 2.2
 
 # ================================================================== a key just after the alarm
 # The alarm comes while the other program has the keyboard; the window manager hands it to

@@ -9,8 +9,7 @@
 #   e2e_init "$1"    # path of lumiroka.exe; LUMIROKA_WINE_RUN (cmake/wine-run.sh) and
 #                    # LUMIROKA_WINEPREFIX come from ctest
 #
-# Each launch logs the program's sound calls (Wine's winmm trace), counted by
-# win_sound_calls.
+# Each launch logs the libraries the program loads (Wine's loaddll trace), for win_loaded.
 
 # shellcheck source=../lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
@@ -73,7 +72,7 @@ win_read_settings() {
 # e2e_launch_app [EXE]: starts the program (or another copy of it) under Wine.
 e2e_launch_app() {
     APP_LOG="$E2E_TMP/app.$(date +%s%N).log"
-    WINEDEBUG=trace+winmm,trace+loaddll "$WIN_RUN" "${1:-$E2E_BIN}" >"$APP_LOG" 2>&1 &
+    WINEDEBUG=trace+loaddll "$WIN_RUN" "${1:-$E2E_BIN}" >"$APP_LOG" 2>&1 &
     APP_PID=$!
     e2e_track "$APP_PID"
     e2e_log "started lumiroka.exe under Wine (pid $APP_PID)"
@@ -81,17 +80,14 @@ e2e_launch_app() {
 
 e2e_dump_app_log() {
     if [[ -n "$APP_LOG" && -s "$APP_LOG" ]]; then
-        echo "---- program output ($APP_LOG, sound traces left out) ----" >&2
+        echo "---- program output ($APP_LOG, traces left out) ----" >&2
         grep -v ':trace:' "$APP_LOG" | tail -n 40 >&2
         echo "----" >&2
     fi
 }
 
-# Number of sound calls the program has made so far.
 # win_loaded DLL: the program has loaded that library (Wine's loaddll trace).
 win_loaded() { grep -qi "loaddll.*$1" "$APP_LOG" 2>/dev/null; }
-
-win_sound_calls() { grep -c 'trace:winmm:MULTIMEDIA_PlaySound' "$APP_LOG" 2>/dev/null || true; }
 
 # Wine's explorer docks the icon in trayer's panel as a window of its own.
 e2e_find_tray_icon() {
