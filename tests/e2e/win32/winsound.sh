@@ -8,7 +8,6 @@
 #   source winsound.sh   (after winlib.sh and e2e_init)
 #   ws_server_up                      # or e2e_die
 #   ws_record_start FILE ... ws_record_stop   # sets WS_REC_START (epoch s, decimal)
-#   ws_watch_caption WIN FILE ... ws_watch_stop   # "epoch caption" per change
 
 ws_have_tools() {
     local tool
@@ -64,36 +63,7 @@ ws_record_start() {
 ws_record_stop() {
     kill -INT "$WS_REC_PID" 2>/dev/null
     wait "$WS_REC_PID" 2>/dev/null
-    local end
-    end=$(date +%s.%N)
+    local end=$EPOCHREALTIME
     e2e_untrack "$WS_REC_PID"
     WS_REC_START=$(python3 "$(dirname "${BASH_SOURCE[0]}")/win_bursts.py" --start-of "$WS_REC_FILE" "$end")
-}
-
-# Every change of the window's caption, with the time it was seen (10 ms polling).
-ws_watch_caption() {
-    local win=$1 out=$2
-    (
-        last=""
-        while true; do
-            t=$(date +%s.%N)
-            c=$(xdotool getwindowname "$win" 2>/dev/null) || c="<gone>"
-            [[ "$c" != "$last" ]] && printf '%s %s\n' "$t" "$c"
-            last=$c
-            sleep 0.01
-        done
-    ) >"$out" &
-    WS_WATCH_PID=$!
-    e2e_track "$WS_WATCH_PID"
-}
-
-ws_watch_stop() {
-    kill "$WS_WATCH_PID" 2>/dev/null
-    wait "$WS_WATCH_PID" 2>/dev/null
-    e2e_untrack "$WS_WATCH_PID"
-}
-
-# ws_first_seen FILE CAPTION [AFTER]: the epoch time the caption was first seen (after AFTER).
-ws_first_seen() {
-    awk -v want="$2" -v after="${3:-0}" '{ t = $1; $1 = ""; sub(/^ /, "") } $0 == want && t > after { print t; exit }' "$1"
 }
