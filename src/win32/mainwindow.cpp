@@ -33,13 +33,7 @@ enum ControlId : int
     kHourbar = 110,
     kMinbar,
     kSecbar,
-    kHourbox = 120,
-    kMinbox,
-    kSecbox,
-    kLabel1,
-    kLabel2,
-    kTimerbox,
-    kMessbox,
+    kMessbox = 126, // 120 to 125: the time display's
     kPicbox = 140,
     kMenuRestore = 200,
     kMenuClose,
@@ -50,8 +44,6 @@ std::size_t at(TimeField field)
     return static_cast<std::size_t>(field);
 }
 
-const std::array<const layout::Control *, 3> kBoxes = {&layout::hourbox, &layout::minbox, &layout::secbox};
-const std::array<const layout::Control *, 2> kColons = {&layout::Label1, &layout::Label2};
 const std::array<const layout::Control *, 3> kBars = {&layout::hourbar, &layout::minbar, &layout::secbar};
 const std::array<const layout::Control *, 4> kButtons = {&layout::ssbutton, &layout::resetbutton, &layout::Command1,
                                                          &layout::endbutton};
@@ -107,9 +99,8 @@ Win32MainWindow::~Win32MainWindow()
         DestroyMenu(m_menu);
     if (m_window)
         DestroyWindow(m_window);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(m_digitFont), static_cast<HGDIOBJ>(m_uiFont)})
-        if (object)
-            DeleteObject(object);
+    if (m_uiFont)
+        DeleteObject(m_uiFont);
     for (HICON icon : {m_bigIcon, m_smallIcon})
         if (icon)
             DestroyIcon(icon);
@@ -138,18 +129,7 @@ void Win32MainWindow::createControls()
 
     m_messbox = createControl(m_window, L"STATIC", layout::messbox,
                               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | WS_BORDER, kMessbox, s);
-    // The white panel, and on it the digits and colons. They are its children and let it
-    // show through, so the colons' boxes, which overlap the digits' a little as designed,
-    // never cover a digit. layout() places them.
-    m_timerbox = createControl(m_window, L"STATIC", layout::timerbox, WS_BORDER, kTimerbox, s);
-    s_staticProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(m_timerbox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::panelProc)));
-    for (std::size_t i = 0; i < m_boxes.size(); ++i)
-        m_boxes[i] = createControl(m_timerbox, L"STATIC", *kBoxes[i], SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
-                                   kHourbox + static_cast<int>(i), s);
-    for (std::size_t i = 0; i < m_colons.size(); ++i)
-        m_colons[i] = createControl(m_timerbox, L"STATIC", *kColons[i], SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
-                                    kLabel1 + static_cast<int>(i), s);
+    m_timeDisplay.create(m_window, s);
 }
 
 void Win32MainWindow::layout()
@@ -158,31 +138,11 @@ void Win32MainWindow::layout()
     const SIZE outer = outerSize(layout::kMainWidth, layout::kMainHeight, kStyle, kExStyle, s.dpi);
     SetWindowPos(m_window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    for (HFONT font : {m_digitFont, m_uiFont})
-        if (font)
-            DeleteObject(font);
-    m_digitFont = createFont({widen(layout::kDigitFace).c_str(), L"MS PGothic", L"Yu Gothic", L"Meiryo"},
-                             layout::kDigitPoints, FW_BOLD, SHIFTJIS_CHARSET, s.dpi);
+    if (m_uiFont)
+        DeleteObject(m_uiFont);
     m_uiFont = createUiFont(s.dpi);
 
-    // The digit labels size themselves to their text, centred on their designed place,
-    // so "00" never clips in whichever face stands in for the designed one.
-    placeControl(m_timerbox, s.rect(layout::timerbox.box));
-    auto placeText = [&](HWND label, const layout::Control &control, const wchar_t *widest) {
-        RECT r = s.rect(control.box);
-        const SIZE text = textExtent(m_window, m_digitFont, widest);
-        const LONG grow = std::max<LONG>(0, text.cx - (r.right - r.left));
-        r.left -= grow / 2;
-        r.right += grow - grow / 2;
-        r.bottom = std::max(r.bottom, r.top + text.cy);
-        MapWindowPoints(m_window, m_timerbox, reinterpret_cast<POINT *>(&r), 2);
-        placeControl(label, r);
-        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_digitFont), TRUE);
-    };
-    for (std::size_t i = 0; i < m_boxes.size(); ++i)
-        placeText(m_boxes[i], *kBoxes[i], L"00");
-    for (std::size_t i = 0; i < m_colons.size(); ++i)
-        placeText(m_colons[i], *kColons[i], L"\xFF1A");
+    m_timeDisplay.place(s);
 
     for (std::size_t i = 0; i < m_bars.size(); ++i)
         placeControl(m_bars[i], s.rect(kBars[i]->box));
@@ -315,21 +275,7 @@ bool Win32MainWindow::wheel(int delta, POINT screenPoint)
 
 void Win32MainWindow::setBox(TimeField field, const std::string &text)
 {
-    HWND box = m_boxes[at(field)];
-    // Every tick sets all three fields; only a changed one is drawn again.
-    const std::wstring wide = widen(text);
-    wchar_t shown[8] = {};
-    GetWindowTextW(box, shown, 8);
-    if (wide == shown)
-        return;
-    // The text is stored without the label's own immediate repaint, which would draw the
-    // new digits over the old ones: a see-through label cannot wipe them. The panel
-    // repaints under it first, and the label is drawn once.
-    DefWindowProcW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-    RECT r;
-    GetWindowRect(box, &r);
-    MapWindowPoints(nullptr, m_timerbox, reinterpret_cast<POINT *>(&r), 2);
-    RedrawWindow(m_timerbox, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    m_timeDisplay.setField(field, text);
 }
 
 void Win32MainWindow::setMessbox(const std::string &text)
@@ -654,20 +600,6 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefWindowProcW(m_window, message, wParam, lParam);
-}
-
-WNDPROC Win32MainWindow::s_staticProc = nullptr;
-
-LRESULT CALLBACK Win32MainWindow::panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_CTLCOLORSTATIC) {
-        // The digits: black, drawn straight onto the panel's white.
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
-    }
-    return CallWindowProcW(s_staticProc, window, message, wParam, lParam);
 }
 
 } // namespace lumiroka::win32

@@ -14,6 +14,7 @@
 #include "win32/optionsdialog.h"
 #include "win32/picturebox.h"
 #include "win32/taskbarprogress.h"
+#include "win32/timedisplay.h"
 #include "win32/timers.h"
 
 namespace lumiroka {
@@ -83,8 +84,6 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static WNDPROC s_staticProc;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void createControls();
@@ -122,14 +121,11 @@ private:
 
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
-    HFONT m_digitFont = nullptr;
     HFONT m_uiFont = nullptr;
     HBRUSH m_white = nullptr;
     HMENU m_menu = nullptr;
 
-    HWND m_timerbox = nullptr;
-    std::array<HWND, 3> m_boxes{};
-    std::array<HWND, 2> m_colons{};
+    TimeDisplay m_timeDisplay;
     std::array<HWND, 3> m_bars{};
     std::array<HWND, 4> m_buttons{}; // ssbutton, resetbutton, Command1, endbutton
     PictureBox m_picbox;
