@@ -538,20 +538,6 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_form)
             m_form->Form_MouseMove(0, 0, static_cast<float>(LOWORD(lParam)), 0);
         return 0;
-    case WM_MOUSEMOVE: {
-        if (!m_form)
-            return 0;
-        // The pointer's position in 96-dpi pixels, as the layout is designed.
-        const float x =
-            static_cast<float>(GET_X_LPARAM(lParam)) * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
-        const float y =
-            static_cast<float>(GET_Y_LPARAM(lParam)) * USER_DEFAULT_SCREEN_DPI / static_cast<float>(m_scale.dpi);
-        const int button =
-            (wParam & MK_LBUTTON ? 1 : 0) | (wParam & MK_RBUTTON ? 2 : 0) | (wParam & MK_MBUTTON ? 4 : 0);
-        const int shift = (wParam & MK_SHIFT ? 1 : 0) | (wParam & MK_CONTROL ? 2 : 0);
-        m_form->Form_MouseMove(button, shift, x, y);
-        return 0;
-    }
     case WM_SIZE:
         if ((wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED) && m_form)
             m_form->Form_Resize();
