@@ -160,7 +160,7 @@ for kind in empty random ogg missing; do
     ALARMS=()
     ws_record_start "$REC"
     alarm 1 2.5
-    sleep 1
+    sleep 1.5 # past the next second: a sound started after the click would be heard
     ws_record_stop
     heard "$kind" "$TONE"
     expect_each_second "$kind file (the default sound)" 1
