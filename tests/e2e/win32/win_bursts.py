@@ -10,7 +10,8 @@
       first onset after zero (FIRST_MS), the worst spacing error from the second on (GAP_MS), the lowest
       correlation with REF in thousandths (CORR, over the whole sound; TAIL, over its last
       40 %), the most cut off the end of a burst (SHORT_MS), bursts that start after the
-      click (AFTER).
+      click (AFTER), and bursts whose end matches REF only when moved later (DROPOUTS: silence
+      inserted mid-sound, where the player fell behind the server).
 Channel 0 of 16-bit PCM; the data present counts, whatever the header claims."""
 import math
 import struct
@@ -79,8 +80,16 @@ def main(argv):
                 best = max(best, (correlation(piece, ref_sound), lag))
         c, lag = best
         t = correlation(rec[s + lag + tail:s + lag + length], ref_sound[tail:]) if c > -1 else -1.0
-        heard.append((start + s / RATE, (e - s + 1) / RATE, c, t))
-        print('%9.3f  %8.3f  %.3f  %.3f' % (s / RATE, (e - s + 1) / RATE, c, t))
+        late = 0
+        if t < 0.95:  # the end found up to 50 ms later: the sound is all there, with a gap
+            for shift in range(32, RATE // 20, 32):
+                piece = rec[s + lag + shift + tail:s + lag + shift + length]
+                if len(piece) == length - tail and correlation(piece, ref_sound[tail:]) > 0.95:
+                    late = shift
+                    break
+        heard.append((start + s / RATE, (e - s + 1) / RATE, c, t, late))
+        print('%9.3f  %8.3f  %.3f  %.3f%s' % (s / RATE, (e - s + 1) / RATE, c, t,
+                                              '  dropout of about %.1f ms' % (late * 1000 / RATE) if late else ''))
     for n, spec in enumerate(argv[4:], 1):
         zero, stop, end = map(float, spec.split(':'))
         ring = [h for h in heard if zero - 0.3 <= h[0] <= stop + 0.25]
@@ -96,6 +105,7 @@ def main(argv):
             'TAIL': round(min((h[3] for h in ring), default=0) * 1000),
             'SHORT_MS': round(max((length / RATE - h[1] for h in ring), default=0) * 1000),
             'AFTER': len(after),
+            'DROPOUTS': sum(1 for h in ring if h[4]),
         }
         print(' '.join('A%d_%s=%d' % (n, k, v) for k, v in values.items()))
 
