@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWindow>
 
 #include "core/product.h"
 #include "core/timecounter.h"
@@ -320,6 +321,8 @@ void QtMainWindow::setShown(bool shown)
         m_everShown = true;
         centreOnScreen(this, screen());
         show();
+        // Every key and button press meant for the window passes its native window first.
+        windowHandle()->installEventFilter(this);
         prepareText();
         return;
     }
@@ -362,6 +365,13 @@ void QtMainWindow::paintEvent(QPaintEvent *event)
 
 bool QtMainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == windowHandle() && m_form) {
+        if (event->type() == QEvent::KeyPress)
+            m_form->Form_KeyDown();
+        else if (event->type() == QEvent::MouseButtonPress)
+            m_form->Form_MouseDown();
+        return false;
+    }
     if (watched == m_ssbutton) {
         switch (event->type()) {
         case QEvent::KeyPress:
