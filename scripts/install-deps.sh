@@ -9,10 +9,11 @@ set -euo pipefail
 
 mode=${1:-run}
 
-build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libfontconfig-dev
-            libxcb1-dev)
-# The xcb platform plugin, the sound stack and a Japanese font for the character's lines.
-run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
+build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev
+            libgl-dev libfontconfig-dev libxcb1-dev libwayland-dev wayland-protocols)
+# The X11 and Wayland platform plugins, the sound stack and a Japanese font for the
+# character's lines.
+run_pkgs=(qt6-qpa-plugins qt6-wayland libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
            at-spi2-core gir1.2-atspi-2.0 python3-gi gir1.2-gtk-3.0

@@ -69,14 +69,48 @@ void preferX11()
 
 QtMessageHandler g_defaultHandler = nullptr;
 
-// A display that is named but cannot be reached makes Qt abort with a page about platform
-// plugins; say plainly what is wrong and leave with an error code instead of a core dump.
+// Whether Qt's list of the platform plugins it found ("Available platform plugins are: ...")
+// names `plugin`.
+bool pluginListed(const QString &message, const char *plugin)
+{
+    const qsizetype list = message.indexOf(QLatin1String("platform plugins are:"));
+    if (list < 0)
+        return true; // no list to go by: the plugin was there and the display was not
+    const QStringList names = message.mid(list + 21).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &name : names)
+        if (name.trimmed().remove(QLatin1Char('.')) == QLatin1String(plugin))
+            return true;
+    return false;
+}
+
+// When no platform can be opened Qt aborts with a page about platform plugins; say plainly
+// what is wrong (the display that cannot be reached, or the part of Qt that is not
+// installed) and leave with an error code instead of a core dump.
 void plainStartupFailure(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
-        const char *display = std::getenv("DISPLAY");
-        std::fprintf(stderr, "lumiroka: cannot open the display%s%s; Lumiroka needs a graphical desktop.\n",
-                     display ? " " : "", display ? display : "");
+        const char *x11 = std::getenv("DISPLAY");
+        const char *wayland = std::getenv("WAYLAND_DISPLAY");
+        const bool haveX11 = x11 && *x11;
+        const bool haveWayland = wayland && *wayland;
+        if (haveWayland && !pluginListed(message, "wayland"))
+            std::fprintf(stderr,
+                         "lumiroka: the Wayland display %s needs Qt's Wayland platform, which is not installed "
+                         "(Debian: qt6-wayland).\n",
+                         wayland);
+        else if (haveWayland)
+            std::fprintf(stderr, "lumiroka: cannot connect to the Wayland display %s.\n", wayland);
+        if (haveX11 && !pluginListed(message, "xcb"))
+            std::fprintf(stderr,
+                         "lumiroka: the X display %s needs Qt's X11 platform, which is not installed "
+                         "(Debian: qt6-qpa-plugins).\n",
+                         x11);
+        else if (haveX11)
+            std::fprintf(stderr, "lumiroka: cannot open the X display %s.\n", x11);
+        if (!haveX11 && !haveWayland) {
+            const char *platform = std::getenv("QT_QPA_PLATFORM");
+            std::fprintf(stderr, "lumiroka: cannot open the display of the platform %s.\n", platform ? platform : "");
+        }
         std::fflush(stderr);
         std::_Exit(2);
     }

@@ -6,7 +6,9 @@
 #include <QWindow>
 
 #include "forms/layout.h"
+#include "qt/appdirs.h"
 #include "qt/desktop/desktopnotification.h"
+#include "qt/desktop/waylandactivation.h"
 #include "qt/desktop/x11activation.h"
 
 namespace lumiroka {
@@ -66,6 +68,8 @@ void WindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
         m_watch = std::make_unique<X11ActiveWindowWatch>([this](std::uint32_t active) { activeWindowChanged(active); });
     m_activeAtRaise = X11Activation::activeWindow();
     m_watch->start();
+    if (WaylandActivation::native())
+        wayland().activate(window->windowHandle());
     if (!m_confirm) {
         m_confirm = std::make_unique<QTimer>();
         m_confirm->setSingleShot(true);
@@ -118,9 +122,20 @@ void WindowRaiser::activeWindowChanged(std::uint32_t active)
     m_watch->stop();
 }
 
-void WindowRaiser::activate(QWidget *window)
+WaylandActivation &WindowRaiser::wayland()
+{
+    if (!m_wayland)
+        m_wayland = std::make_unique<WaylandActivation>(pluginDirs());
+    return *m_wayland;
+}
+
+void WindowRaiser::activate(QWidget *window, const QString &token)
 {
     window->raise();
+    // On Wayland the token of the person's click, handed over by the notification service,
+    // is what lets the compositor activate us (Qt would ask only while we have the focus).
+    if (WaylandActivation::native() && wayland().activate(window->windowHandle(), token))
+        return;
     // On X11 the activation goes out with a current server time (Qt's own would carry a
     // stale one and only make the window "demand attention"); elsewhere Qt asks.
     if (!m_x11)
@@ -159,13 +174,18 @@ DesktopNotification &WindowRaiser::notification()
     if (!m_notification)
         m_notification = std::make_unique<DesktopNotification>();
     if (!m_notification->onAction) {
-        m_notification->onAction = [this] {
+        m_notification->onAction = [this](const QString &token) {
             if (onRestore)
                 onRestore();
-            // The person just clicked: a request with a current time is one the window
-            // manager grants.
+            // The person just clicked: a request with a current time (X11) or with the
+            // click's token (Wayland) is one the window manager grants.
             if (m_window)
-                activate(m_window);
+                activate(m_window, token);
+            // Where the desktop still keeps the window out of sight (GNOME's Wayland
+            // compositor sends no token), the notification comes back while the alarm
+            // rings: the alarm never rings with nothing of it on the screen.
+            if (m_confirm && m_holding)
+                m_confirm->start(kConfirmMs);
         };
     }
     return *m_notification;
