@@ -9,6 +9,7 @@
 #include "qt/appdirs.h"
 #include "qt/desktop/desktopnotification.h"
 #include "qt/desktop/waylandactivation.h"
+#include "qt/desktop/x11.h"
 #include "qt/desktop/x11activation.h"
 
 namespace lumiroka {
@@ -38,7 +39,7 @@ void WindowRaiser::showWithoutFocus(QWidget *window, const std::function<void()>
         window->hide();
     // Not to be focused and "above" from the first map on; Qt maps the window as soon as
     // its minimized state is cleared, before show() marks it.
-    X11Activation::clearUserTime(window);
+    x11::clearUserTime(window);
     hold(window, true);
     // Without Qt::WindowActive, which QWidget keeps from the last time the window was
     // active and answers with an activation request.
@@ -66,7 +67,7 @@ void WindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
     hold(window, true);
     if (!m_watch)
         m_watch = std::make_unique<X11ActiveWindowWatch>([this](std::uint32_t active) { activeWindowChanged(active); });
-    m_activeAtRaise = X11Activation::activeWindow();
+    m_activeAtRaise = x11::activeWindow();
     m_watch->start();
     if (WaylandActivation::native())
         wayland().activate(window->windowHandle());
@@ -83,7 +84,7 @@ void WindowRaiser::hold(QWidget *window, bool on)
     m_holding = on;
     if (m_mapWait)
         m_mapWait->stop();
-    if (!window || !X11Activation::setAbove(window, on) || !on || X11Activation::viewable(window))
+    if (!window || !x11::setAbove(window, on) || !on || x11::viewable(window))
         return;
     // Being mapped: the state goes with the map, and once the window manager shows the
     // window the request follows, for a window manager that had read the state before.
@@ -94,9 +95,9 @@ void WindowRaiser::hold(QWidget *window, bool on)
             QWidget *shown = m_window;
             if (!m_holding || !shown || ++m_mapPolls * kMapPollMs > kConfirmMs) {
                 m_mapWait->stop();
-            } else if (X11Activation::viewable(shown)) {
+            } else if (x11::viewable(shown)) {
                 m_mapWait->stop();
-                X11Activation::setAbove(shown, true);
+                x11::setAbove(shown, true);
             }
         });
     }
@@ -149,7 +150,7 @@ void WindowRaiser::confirm()
     QWidget *window = m_window;
     if (!window || !m_holding)
         return; // silenced, or the person went to another window since: they have seen it
-    if (window->isActiveWindow() || X11Activation::heldAbove(window))
+    if (window->isActiveWindow() || x11::heldAbove(window))
         return; // in front: nothing more to do
     // Not in front (a compositor that lets no program put its window there): the taskbar
     // entry asks for attention and the desktop says the line.
