@@ -114,6 +114,8 @@ void WindowRaiser::activeWindowChanged(std::uint32_t active)
     const auto ours = static_cast<std::uint32_t>(window->winId());
     if (active == ours) {
         m_activeAtRaise = 0; // from now on any other window is one the person chose
+        if (m_urgent)
+            m_urgent = !x11::setUrgent(window, false); // seen
         return;
     }
     if (active == m_activeAtRaise || active == 0)
@@ -155,6 +157,8 @@ void WindowRaiser::confirm()
     // Not in front (a compositor that lets no program put its window there): the taskbar
     // entry asks for attention and the desktop says the line.
     QApplication::alert(window);
+    // Qt's alert is EWMH's demands-attention; XWayland on sway shows ICCCM's urgency.
+    m_urgent = x11::setUrgent(window, true);
     notification().show(QGuiApplication::applicationDisplayName(), m_alarmLine, restoreLabel());
 }
 
@@ -166,6 +170,9 @@ void WindowRaiser::withdraw()
         m_watch->stop();
     if (m_holding)
         hold(m_window, false);
+    if (m_urgent && m_window)
+        x11::setUrgent(m_window, false);
+    m_urgent = false;
     if (m_notification)
         m_notification->withdraw();
 }

@@ -73,6 +73,7 @@ private:
     std::unique_ptr<QTimer> m_mapWait; // until the window manager shows a window being mapped
     int m_mapPolls = 0;
     static constexpr int kMapPollMs = 40;
+    bool m_urgent = false; // ICCCM urgency set
     std::unique_ptr<X11Activation> m_x11;
     std::unique_ptr<WaylandActivation> m_wayland;
     std::unique_ptr<X11ActiveWindowWatch> m_watch;

@@ -13,7 +13,6 @@ namespace lumiroka::x11 {
 namespace {
 
 // ICCCM WM_HINTS: nine 32-bit values, the first holding which of the others are set.
-constexpr std::uint32_t kInputHint = 1u << 0;
 constexpr std::uint32_t kUrgencyHint = 1u << 8;
 constexpr std::size_t kWmHintsLength = 9;
 
@@ -22,8 +21,8 @@ xcb_window_t idOf(QWidget *window)
     return static_cast<xcb_window_t>(window->winId());
 }
 
-// Changes WM_HINTS: sets `flag` on or off, and with the input hint its value too. Qt
-// writes the hints when it creates the window; ours are kept beside them.
+// Sets a flag of WM_HINTS on or off. Qt writes the hints when it creates the window; the
+// others are kept as they are.
 bool changeWmHints(QWidget *window, std::uint32_t flag, bool on)
 {
     xcb_connection_t *c = connection();
@@ -32,14 +31,7 @@ bool changeWmHints(QWidget *window, std::uint32_t flag, bool on)
     const xcb_window_t id = idOf(window);
     std::vector<std::uint32_t> hints = cardinals(c, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS);
     hints.resize(kWmHintsLength, 0);
-    if (flag == kInputHint) {
-        hints[0] |= kInputHint;
-        hints[1] = on ? 1 : 0;
-    } else if (on) {
-        hints[0] |= flag;
-    } else {
-        hints[0] &= ~flag;
-    }
+    hints[0] = on ? hints[0] | flag : hints[0] & ~flag;
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
                         static_cast<std::uint32_t>(hints.size()), hints.data());
     xcb_flush(c);
@@ -142,11 +134,6 @@ bool clearUserTime(QWidget *window)
                         XCB_ATOM_CARDINAL, 32, 1, &zero);
     xcb_flush(c);
     return true;
-}
-
-bool setAcceptsFocus(QWidget *window, bool accepts)
-{
-    return changeWmHints(window, kInputHint, accepts);
 }
 
 bool setUrgent(QWidget *window, bool urgent)

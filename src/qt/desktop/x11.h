@@ -51,10 +51,6 @@ bool setAbove(QWidget *window, bool above);
 // where the window manager reads it). Qt does this in QWindow::show() for
 // Qt::WA_ShowWithoutActivating, but un-minimizing maps the window before that.
 bool clearUserTime(QWidget *window);
-// ICCCM's input hint: whether the window takes the keyboard when the window manager
-// gives it. Window managers that focus every window they map (XWayland on sway) leave
-// one that declines alone.
-bool setAcceptsFocus(QWidget *window, bool accepts);
 // ICCCM's urgency hint: what window managers without "above" or EWMH's demands-attention
 // (XWayland on sway) show as urgent.
 bool setUrgent(QWidget *window, bool urgent);
