@@ -1,5 +1,6 @@
 #include "qt/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -14,6 +15,7 @@
 #include "forms/layout.h"
 #include "forms/mainform.h"
 #include "qt/accessiblealert.h"
+#include "qt/desktop/waylandactivation.h"
 #include "qt/geometry.h"
 #include "qt/notifier.h"
 #include "qt/placement.h"
@@ -413,6 +415,14 @@ void QtMainWindow::withdrawAttention()
 
 void QtMainWindow::popupMenu()
 {
+    // A Wayland client cannot put a menu where it likes on the screen, nor does it know
+    // where the tray icon is: Qt would show the menu as a window of its own in the middle
+    // of the screen. There the tray host shows our menu itself on the right button, and
+    // the left one (the host's "activate") does what the menu's first item does.
+    if (WaylandActivation::native() && !isVisible()) {
+        m_menu.smenu1()->trigger();
+        return;
+    }
     m_menu.popup(QCursor::pos());
 }
 
