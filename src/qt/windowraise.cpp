@@ -1,6 +1,7 @@
 #include "qt/windowraise.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -66,7 +67,8 @@ void WindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
     // underneath on KWin.
     hold(window, true);
     if (!m_watch)
-        m_watch = std::make_unique<X11ActiveWindowWatch>([this](std::uint32_t active) { activeWindowChanged(active); });
+        m_watch = std::make_unique<X11ActiveWindowWatch>([this](std::uint32_t active) { activeWindowChanged(active); },
+                                                         [this] { buttonPressed(); });
     m_activeAtRaise = x11::activeWindow();
     m_watch->start();
     if (WaylandActivation::native())
@@ -104,6 +106,20 @@ void WindowRaiser::hold(QWidget *window, bool on)
     m_window = window;
     m_mapPolls = 0;
     m_mapWait->start();
+}
+
+void WindowRaiser::buttonPressed()
+{
+    QWidget *window = m_window;
+    if (!window || !m_holding)
+        return;
+    // A click on our window (its frame included) is on what the alarm shows; any other is
+    // the person at work elsewhere, maybe in the program they were already typing in,
+    // which activates no other window (mutter): ours may be covered again.
+    if (window->frameGeometry().contains(QCursor::pos()))
+        return;
+    hold(window, false);
+    m_watch->stop();
 }
 
 void WindowRaiser::activeWindowChanged(std::uint32_t active)

@@ -63,6 +63,7 @@ private:
     WaylandActivation &wayland();
     void confirm();
     void activeWindowChanged(std::uint32_t active);
+    void buttonPressed();
     DesktopNotification &notification();
 
     QPointer<QWidget> m_window;

@@ -153,9 +153,12 @@ bool setAbove(QWidget *window, bool above)
         sendToRoot(c, id, a.wmState, {above ? 1u : 0u, a.wmStateAbove, 0, 1});
         return true;
     }
-    // Qt keeps the states it finds on the window when it maps it.
+    // Qt keeps the states it finds on the window when it maps it; "hidden" is what the
+    // window manager left there when the window was minimized, not how it is to be shown.
     std::vector<std::uint32_t> states = cardinals(c, id, a.wmState, XCB_ATOM_ATOM);
-    states.erase(std::remove(states.begin(), states.end(), a.wmStateAbove), states.end());
+    states.erase(std::remove_if(states.begin(), states.end(),
+                                [&a](std::uint32_t s) { return s == a.wmStateAbove || s == a.wmStateHidden; }),
+                 states.end());
     if (above)
         states.push_back(a.wmStateAbove);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, a.wmState, XCB_ATOM_ATOM, 32,

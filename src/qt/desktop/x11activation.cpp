@@ -7,6 +7,8 @@
 
 #include "qt/desktop/x11.h"
 
+#include <xcb/xinput.h>
+
 namespace lumiroka {
 
 X11Activation::X11Activation() = default;
@@ -62,8 +64,9 @@ void X11Activation::sendActivation(std::uint32_t window, std::uint32_t timestamp
     x11::sendToRoot(connection, window, x11::atoms()->activeWindow, {1, timestamp, XCB_NONE});
 }
 
-X11ActiveWindowWatch::X11ActiveWindowWatch(std::function<void(std::uint32_t)> onChange)
-    : m_onChange(std::move(onChange))
+X11ActiveWindowWatch::X11ActiveWindowWatch(std::function<void(std::uint32_t)> onChange,
+                                           std::function<void()> onButtonPress)
+    : m_onChange(std::move(onChange)), m_onButtonPress(std::move(onButtonPress))
 {
 }
 
@@ -89,6 +92,7 @@ bool X11ActiveWindowWatch::start()
         xcb_flush(connection);
     }
     std::free(attributes);
+    selectButtonPresses(true);
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filtering = true;
     return true;
@@ -98,7 +102,30 @@ void X11ActiveWindowWatch::stop()
 {
     if (m_filtering && QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (m_filtering)
+        selectButtonPresses(false);
     m_filtering = false;
+}
+
+void X11ActiveWindowWatch::selectButtonPresses(bool on)
+{
+    xcb_connection_t *connection = x11::connection();
+    if (!connection)
+        return;
+    // Qt's own connection has announced XInput 2 already. Selected for the master devices
+    // alone: the root's selections for all devices are Qt's, and a selection replaces the
+    // one for the same devices.
+    const xcb_query_extension_reply_t *input = xcb_get_extension_data(connection, &xcb_input_id);
+    if (!input || !input->present)
+        return;
+    m_inputOpcode = input->major_opcode;
+    struct
+    {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } select = {{XCB_INPUT_DEVICE_ALL_MASTER, 1}, on ? std::uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS) : 0u};
+    xcb_input_xi_select_events(connection, x11::rootWindow(connection), 1, &select.head);
+    xcb_flush(connection);
 }
 
 bool X11ActiveWindowWatch::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
@@ -106,6 +133,13 @@ bool X11ActiveWindowWatch::nativeEventFilter(const QByteArray &eventType, void *
     if (!m_filtering || eventType != "xcb_generic_event_t")
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if ((event->response_type & 0x7f) == XCB_GE_GENERIC) {
+        const auto *generic = static_cast<const xcb_ge_generic_event_t *>(message);
+        if (m_inputOpcode != 0 && generic->extension == m_inputOpcode &&
+            generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS && m_onButtonPress)
+            m_onButtonPress();
+        return false;
+    }
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
         return false;
     const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);

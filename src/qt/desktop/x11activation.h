@@ -43,13 +43,15 @@ private:
     bool m_filtering = false;
 };
 
-// Reports every change of the window manager's active window (_NET_ACTIVE_WINDOW on the
-// root window) while started: how the program learns that the person activated another
-// window. Does nothing without X11.
+// Reports, while started, what tells the program that the person went to another window:
+// every change of the window manager's active window (_NET_ACTIVE_WINDOW on the root
+// window), and every press of a mouse button anywhere on the screen (XInput 2 raw events
+// on the root window; a click into the program they were already typing in changes no
+// active window). Does nothing without X11.
 class X11ActiveWindowWatch : public QAbstractNativeEventFilter
 {
 public:
-    explicit X11ActiveWindowWatch(std::function<void(std::uint32_t active)> onChange);
+    X11ActiveWindowWatch(std::function<void(std::uint32_t active)> onChange, std::function<void()> onButtonPress);
     ~X11ActiveWindowWatch() override;
     X11ActiveWindowWatch(const X11ActiveWindowWatch &) = delete;
     X11ActiveWindowWatch &operator=(const X11ActiveWindowWatch &) = delete;
@@ -61,7 +63,11 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
+    void selectButtonPresses(bool on);
+
     std::function<void(std::uint32_t)> m_onChange;
+    std::function<void()> m_onButtonPress;
+    std::uint8_t m_inputOpcode = 0; // XInput's major opcode; 0 without XInput
     bool m_filtering = false;
 };
 
