@@ -10,7 +10,7 @@ set -euo pipefail
 mode=${1:-run}
 
 build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev
-            libgl-dev libfontconfig-dev libxcb1-dev libwayland-dev wayland-protocols)
+            libgl-dev libfontconfig-dev libxcb1-dev libxcb-xinput-dev libwayland-dev wayland-protocols)
 # The X11 and Wayland platform plugins, the sound stack and a Japanese font for the
 # character's lines.
 run_pkgs=(qt6-qpa-plugins qt6-wayland libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
