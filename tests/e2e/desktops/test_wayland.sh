@@ -44,7 +44,8 @@ sway_shot() { wl_run grim "$E2E_TMP/$1.png" 2>/dev/null && cp "$E2E_TMP/$1.png" 
 
 # sway_case native|xwayland behind|tray
 sway_case() {
-    local how=$1 where=$2 tag="$1-$2" t0 lost urgent=no kept=no ringing=no
+    local how=$1 where=$2 tag="$1-$2" t0 lost urgent=no kept=no ringing=no notified
+    notified=$(wl_notify_count Notify)
     if [[ $where == tray ]]; then e2e_write_settings 0 1 1; else e2e_write_settings 0 0 1; fi
     [[ -n "$WL_USER" ]] && chown -R "$WL_USER:" "$XDG_CONFIG_HOME"
     wl_launch "$how"
@@ -84,7 +85,7 @@ sway_case() {
     fi
     e2e_check "$tag: the alarm still rings after 10 s of typing (the caption counts on)" \
         e2e_wait_until 2 wl_sway_title_matches "$RINGING_AFTER" && ringing=yes
-    e2e_log "measured: sway $tag: urgent $urgent, keyboard kept $kept, still ringing $ringing, characters lost $lost, notifications $(wl_notify_count Notify)"
+    e2e_log "measured: sway $tag: urgent $urgent, keyboard kept $kept, still ringing $ringing, characters lost $lost, notification shown $(($(wl_notify_count Notify) - notified))"
     wl_end_app
     wl_close_other
 }
