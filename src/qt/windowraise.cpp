@@ -47,8 +47,10 @@ void WindowRaiser::showWithoutFocus(QWidget *window, const std::function<void()>
     window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowActive));
     // Qt maps the window with a user time of 0: "do not focus it".
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    if (QWindow *handle = window->windowHandle())
+    if (QWindow *handle = window->windowHandle()) {
         handle->setProperty("_q_showWithoutActivating", true);
+        WaylandActivation::aboutToShow(handle);
+    }
     show();
     window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     if (QWindow *handle = window->windowHandle())

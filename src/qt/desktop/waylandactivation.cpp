@@ -9,9 +9,61 @@
 
 namespace lumiroka {
 
+namespace {
+
+// Whether a window has been mapped since it was last shown. QWindow::isExposed() is no
+// guide on Wayland: a covered window that the compositor sends no frame callbacks (GNOME)
+// counts as not exposed although it is mapped.
+class MapWatch : public QObject
+{
+public:
+    bool mapped = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Exposed once is mapped; hidden, the window is unmapped until it is exposed again.
+        if (event->type() == QEvent::Expose) {
+            QTimer::singleShot(0, this, [this, window = static_cast<QWindow *>(watched)] {
+                if (window->isExposed())
+                    mapped = true;
+            });
+        } else if (event->type() == QEvent::Hide) {
+            mapped = false;
+        }
+        return false;
+    }
+};
+
+// A window first watched when it is to be activated has been on screen for a while.
+MapWatch *mapWatch(QWindow *window)
+{
+    auto *watch = window->findChild<MapWatch *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!watch) {
+        watch = new MapWatch;
+        watch->setParent(window);
+        watch->mapped = window->isVisible();
+        window->installEventFilter(watch);
+    }
+    return watch;
+}
+
+bool mapped(QWindow *window)
+{
+    return window->isExposed() || mapWatch(window)->mapped;
+}
+
+} // namespace
+
 WaylandActivation::WaylandActivation(QStringList pluginDirs) : m_pluginDirs(std::move(pluginDirs)) {}
 
 WaylandActivation::~WaylandActivation() = default;
+
+void WaylandActivation::aboutToShow(QWindow *window)
+{
+    if (window && native())
+        mapWatch(window)->mapped = false;
+}
 
 bool WaylandActivation::native()
 {
@@ -47,7 +99,7 @@ bool WaylandActivation::activate(QWindow *window, const QString &token)
     if (!window || !backend())
         return false;
     ++m_generation;
-    if (window->isExposed()) {
+    if (mapped(window)) {
         send(window, token);
         return true;
     }
@@ -71,7 +123,7 @@ void WaylandActivation::whenMapped()
         m_mapWait->stop();
         return;
     }
-    if (!window->isExposed())
+    if (!mapped(window))
         return;
     m_mapWait->stop();
     send(window, m_waitingToken);
@@ -91,7 +143,7 @@ void WaylandActivation::send(QWindow *window, const QString &token)
     // the window is shown.
     m_backend->requestToken(surface, QGuiApplication::desktopFileName().toStdString(),
                             [this, window = QPointer<QWindow>(window), generation = m_generation](std::string value) {
-                                if (!window || !window->isExposed() || generation != m_generation || value.empty())
+                                if (!window || !mapped(window) || generation != m_generation || value.empty())
                                     return;
                                 send(window, QString::fromStdString(value));
                             });

@@ -36,6 +36,8 @@ public:
     // A window being shown is activated once the compositor has mapped it. False where
     // nothing can be asked (not Wayland, no plugin, no xdg_activation_v1).
     bool activate(QWindow *window, const QString &token = {});
+    // The window is about to be shown (mapped anew): an activation waits for the map.
+    static void aboutToShow(QWindow *window);
 
     static constexpr int kMapWaitMs = 2000;
 
