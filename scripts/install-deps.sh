@@ -3,7 +3,7 @@
 #   install-deps.sh run    build and run the program
 #   install-deps.sh test   also everything the test layers need, with the window managers
 #                          and tray hosts of GNOME, KDE and Xfce and the Wayland compositors
-#                          sway (with waybar) and KWin for the desktop checks, and
+#                          sway (with waybar), KWin and GNOME Shell for the desktop checks, and
 #                          clang with libFuzzer for the GIF reader's fuzz test
 #   install-deps.sh windows the cross-compilers, Wine and NSIS for the Windows program
 set -euo pipefail
@@ -19,7 +19,7 @@ test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-u
            appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
            at-spi2-core gir1.2-atspi-2.0 python3-gi gir1.2-gtk-3.0
            mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd
-           sway xwayland waybar wtype grim mako-notifier kwin-wayland libkf5service-bin
+           sway xwayland waybar wtype grim mako-notifier kwin-wayland libkf5service-bin gnome-shell
            clang libclang-rt-14-dev)
 
 windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip

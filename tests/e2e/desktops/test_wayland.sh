@@ -11,8 +11,11 @@
 # KWin (native): our window demands attention, nothing typed is lost, the alarm rings on;
 # the desktop notification's action brings the window in front with the token the
 # notification service hands over.
+# GNOME Shell (native, no XWayland): our window demands attention, nothing typed is lost,
+# the alarm rings on; GNOME 43 hands over no token with the notification's action, so the
+# window stays behind: the notification comes back while the alarm rings.
 #
-# usage: test_wayland.sh /path/to/lumiroka sway|kwin
+# usage: test_wayland.sh /path/to/lumiroka sway|kwin|gnome
 set -u
 source "$(dirname "$0")/wayland.sh"
 COMPOSITOR=${2:-}
@@ -145,7 +148,51 @@ o.frameGeometry = {x: l.x - 100, y: l.y - 80, width: 600, height: 400}; workspac
     wl_close_other
 }
 
+# ================================================================== GNOME Shell
+gnome_case() {
+    local tag=native-behind t0 lost attention=no kept=no ringing=no back=no
+    e2e_write_settings 0 0 1
+    [[ -n "$WL_USER" ]] && chown -R "$WL_USER:" "$XDG_CONFIG_HOME"
+    wl_launch native
+    e2e_check "$tag: the window appears, with the keyboard" e2e_wait_until 15 wl_gnome_lumi_is 2 true || return
+    wl_gnome_eval "global._wl.keys('Tab Tab Tab Tab $(printf 'Right %.0s' $(seq $COUNTDOWN))Tab Tab Tab Tab space'); 'ok'" >/dev/null
+    e2e_check "$tag: START (typed) runs the countdown" \
+        e2e_wait_until 3 wl_gnome_title_matches "^Lumiroka - 00:00:0[0-$((COUNTDOWN - 1))]$" || return
+    wl_open_other
+    e2e_wait_until 10 eval '[[ -n "$(wl_gnome_field other 1)" ]]' || e2e_die "$tag: the other window is not shown"
+    wl_gnome_eval 'const w = global._wl.win("other"); const l = global._wl.win("Lumiroka").get_frame_rect();
+        w.move_frame(true, l.x - 100, l.y - 80); w.activate(global.get_current_time()); "ok"' >/dev/null
+    e2e_check "$tag: the other program has the keyboard" e2e_wait_until 2 eval '[[ "$(wl_gnome_field other 2)" == true ]]'
+    wl_start_typing $((COUNTDOWN + 10))
+    e2e_check "$tag: the alarm comes" e2e_wait_until $((COUNTDOWN + 3)) wl_gnome_title_matches '^Lumiroka - 00:00:0[0-1]$'
+    t0=$(e2e_now_ms)
+    e2e_check "$tag: GNOME marks our window as demanding attention" e2e_wait_until 3 wl_gnome_lumi_is 3 true && attention=yes
+    e2e_check "$tag: the other program keeps the keyboard" eval '[[ "$(wl_gnome_field other 2)" == true ]]' && kept=yes
+    sleep "$(until_ms $((t0 + 10000)))"
+    wl_stop_typing
+    sleep 0.5
+    lost=$(e2e_characters_lost)
+    e2e_check "$tag: not one typed character missing from the other program" e2e_text_arrived
+    e2e_check "$tag: the alarm still rings after 10 s of typing (the caption counts on)" \
+        e2e_wait_until 2 wl_gnome_title_matches "$RINGING_AFTER" && ringing=yes
+    # Our notification's action: GNOME 43 hands over no activation token, the window stays
+    # where it is; while the alarm rings the notification comes back.
+    e2e_check "$tag: our notification is shown" e2e_wait_until 3 eval '[[ "$(wl_gnome_eval "global._wl.notifications(\"時間\").length")" -ge 1 ]]'
+    wl_gnome_eval 'global._wl.notifications("時間")[0].activate(); "ok"' >/dev/null
+    e2e_wait_until 1 eval '[[ "$(wl_gnome_eval "global._wl.notifications(\"時間\").length")" == 0 ]]' ||
+        e2e_log "$tag: the notification stayed after its action"
+    e2e_check "$tag: after its action the notification comes back while the alarm rings" \
+        e2e_wait_until 4 eval '[[ "$(wl_gnome_eval "global._wl.notifications(\"時間\").length")" -ge 1 ]]' && back=yes
+    e2e_log "measured: gnome $tag: demands attention $attention, keyboard kept $kept, still ringing $ringing, characters lost $lost, notification back after its action $back; windows: $(wl_gnome_windows | tr '\t\n' ' |')"
+    wl_end_app
+    wl_close_other
+}
+
 case $COMPOSITOR in
+gnome)
+    WL_TYPE_CMD=wl_gnome_type
+    gnome_case
+    ;;
 sway)
     WL_TYPE_CMD="wl_sway_keys -d 100"
     sway_case native behind

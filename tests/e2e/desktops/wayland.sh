@@ -210,6 +210,97 @@ wl_kwin_title_matches() { [[ "$(wl_kwin_title)" =~ $1 ]]; }
 # KWin's fake input: keys by name, text, clicks (wl_kwin_input.py).
 wl_kwin_input() { wl_run /usr/bin/python3 "$WL_DIR/wl_kwin_input.py" "$@"; }
 
+# ------------------------------------------------------------------ GNOME Shell
+
+# gnome-shell --wayland --headless without XWayland, read and driven through
+# org.gnome.Shell.Eval (a small test extension turns on the unsafe mode it needs): its
+# own view of the windows, Clutter's virtual keyboard, its message tray.
+wl_start_gnome() {
+    wl_bg "$E2E_TMP/sysbus.log" dbus-daemon --session --nofork --nopidfile --address="unix:path=$XDG_RUNTIME_DIR/sysbus"
+    e2e_wait_until 5 test -S "$XDG_RUNTIME_DIR/sysbus" || e2e_die "no stand-in system bus"
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/sysbus"
+    export GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_DESKTOP=gnome
+    local own="wl-eval@lumiroka.test" dir
+    dir=$HOME/.local/share/gnome-shell/extensions/$own
+    mkdir -p "$dir" "$XDG_CONFIG_HOME/glib-2.0/settings"
+    printf '{ "uuid": "%s", "name": "Eval for tests", "description": "test helper", "shell-version": ["43"] }\n' \
+        "$own" >"$dir/metadata.json"
+    cat >"$dir/extension.js" <<'EOF2'
+const Main = imports.ui.main;
+function init() {}
+function enable() {
+    global.context.unsafe_mode = true;
+    if (Main.layoutManager._startingUp)
+        Main.layoutManager.connect('startup-complete', () => Main.overview.hide());
+    else
+        Main.overview.hide();
+}
+function disable() {}
+EOF2
+    printf "[org/gnome/shell]\nenabled-extensions=['%s']\nwelcome-dialog-last-shown-version='99.0'\n\n[org/gnome/desktop/interface]\nenable-animations=false\n" \
+        "$own" >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile"
+    [[ -n "$WL_USER" ]] && chown -R "$WL_USER:" "$HOME" "$XDG_CONFIG_HOME"
+    WAYLAND_DISPLAY=wayland-lumi
+    export WAYLAND_DISPLAY
+    wl_bg "$E2E_TMP/gnome-shell.log" gnome-shell --wayland --headless --no-x11 \
+        --virtual-monitor "${WL_SCREEN_W}x${WL_SCREEN_H}" --wayland-display="$WAYLAND_DISPLAY" --sm-disable
+    e2e_wait_until 40 eval '[[ "$(wl_gnome_eval "1+1")" == 2 ]]' ||
+        { tail "$E2E_TMP/gnome-shell.log" >&2; e2e_die "gnome-shell does not answer (Eval)"; }
+    sleep 1 # the start-up overview goes away
+    wl_gnome_eval '
+const Clutter = imports.gi.Clutter; const GLib = imports.gi.GLib; const Meta = imports.gi.Meta;
+global._wl = {
+  seat: Clutter.get_default_backend().get_default_seat(),
+  win(prefix) { return global.display.list_all_windows().find(w => (w.get_title() || "").startsWith(prefix)); },
+  // "TITLE<TAB>focus<TAB>attention<TAB>minimized", bottom to top
+  windows() { return global.display.sort_windows_by_stacking(global.display.list_all_windows())
+      .filter(w => w.get_window_type() == Meta.WindowType.NORMAL)
+      .map(w => [w.get_title(), w.has_focus(), w.demands_attention, w.minimized].join(String.fromCharCode(9))).join(String.fromCharCode(10)); },
+  key(keyval) { if (!this.kbd) this.kbd = this.seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
+      this.kbd.notify_keyval(Clutter.CURRENT_TIME, keyval, Clutter.KeyState.PRESSED);
+      this.kbd.notify_keyval(Clutter.CURRENT_TIME, keyval, Clutter.KeyState.RELEASED); },
+  keys(names) { names.split(" ").forEach(n => this.key(Clutter["KEY_" + n])); },
+  // Types TEXT in the shell main loop, a key every MS; `typed` counts what went out.
+  type(text, ms) { this.typed = 0; let i = 0;
+      GLib.timeout_add(GLib.PRIORITY_DEFAULT, ms, () => { if (i >= text.length) return false; const c = text[i++];
+          this.key(c === " " ? Clutter.KEY_space : Clutter.unicode_to_keysym(c.charCodeAt(0))); this.typed++; return true; }); },
+  notifications(part) { const found = [];
+      imports.ui.main.messageTray.getSources().forEach(s => s.notifications.forEach(n => {
+          if (((n.title || "") + " " + (n.bannerBodyText || "")).includes(part)) found.push(n); }));
+      return found; },
+};
+"ok"' >/dev/null || e2e_die "cannot evaluate in gnome-shell"
+    # The first events of a fresh virtual device can be lost: make the keyboard now.
+    wl_gnome_eval 'global._wl.key(imports.gi.Clutter.KEY_Shift_L); "ok"' >/dev/null
+}
+
+# wl_gnome_eval JS: the value, as gnome-shell's Eval gives it (JSON), with the quotes of a
+# string taken off.
+wl_gnome_eval() {
+    local out
+    out=$(wl_run gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.gnome.Shell.Eval "$1" 2>/dev/null) || return 1
+    [[ "$out" == "(true, "* ]] || return 1
+    out=${out#"(true, '"}
+    out=${out%"')"}
+    out=${out#\"}
+    out=${out%\"}
+    # GVariant's text doubles the backslashes of JSON's escapes.
+    printf '%b\n' "${out//\\\\/\\}"
+}
+wl_gnome_windows() { wl_gnome_eval 'global._wl.windows()'; }
+wl_gnome_field() { wl_gnome_windows | awk -F'\t' -v p="$1" -v n="$2" 'index($1, p) == 1 { print $n; exit }'; }
+wl_gnome_lumi_is() { [[ "$(wl_gnome_field Lumiroka "$1")" == "$2" ]]; }
+wl_gnome_title() { wl_gnome_field Lumiroka 1; }
+wl_gnome_title_matches() { [[ "$(wl_gnome_title)" =~ $1 ]]; }
+# wl_gnome_type TEXT: typed in the shell's main loop, a key every 100 ms; returns once all
+# of it is typed.
+wl_gnome_type() {
+    local n=${#1}
+    wl_gnome_eval "global._wl.type('$1', 100); 'ok'" >/dev/null
+    e2e_wait_until 60 eval "(( \$(wl_gnome_eval 'global._wl.typed') >= $n ))"
+}
+
 # ------------------------------------------------------------------ both
 
 wl_start() {
@@ -220,13 +311,16 @@ wl_start() {
     case $WL_COMPOSITOR in
     sway) wl_start_sway ;;
     kwin) wl_start_kwin ;;
+    gnome) wl_start_gnome ;;
     *) e2e_die "unknown compositor $WL_COMPOSITOR" ;;
     esac
-    # mako, a notification service that runs on both, started by hand: one the bus would
-    # start lacks WAYLAND_DISPLAY.
     wl_watch_notifications
-    wl_bg "$E2E_TMP/mako.log" mako
-    e2e_wait_until 10 wl_bus_has org.freedesktop.Notifications || e2e_die "mako did not come up"
+    # GNOME Shell is its own notification service; elsewhere mako, started by hand: one
+    # the bus would start lacks WAYLAND_DISPLAY.
+    if [[ $WL_COMPOSITOR != gnome ]]; then
+        wl_bg "$E2E_TMP/mako.log" mako
+        e2e_wait_until 10 wl_bus_has org.freedesktop.Notifications || e2e_die "mako did not come up"
+    fi
     e2e_log "$WL_COMPOSITOR up after $(($(e2e_now_ms) - t0)) ms: WAYLAND_DISPLAY=$WAYLAND_DISPLAY${WL_X_DISPLAY:+ X $WL_X_DISPLAY}"
 }
 
