@@ -177,6 +177,10 @@ void WindowRaiser::confirm()
     QApplication::alert(window);
     // Qt's alert is EWMH's demands-attention; XWayland on sway shows ICCCM's urgency.
     m_urgent = x11::setUrgent(window, true);
+    // Asked again on Wayland: GNOME now and then lets the first request at zero pass
+    // without marking the window.
+    if (WaylandActivation::native())
+        wayland().activate(window->windowHandle());
     notification().show(QGuiApplication::applicationDisplayName(), m_alarmLine, restoreLabel());
 }
 

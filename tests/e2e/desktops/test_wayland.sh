@@ -113,6 +113,7 @@ kwin_case() {
     [[ -n "$WL_USER" ]] && chown -R "$WL_USER:" "$XDG_CONFIG_HOME"
     wl_launch native
     e2e_check "$tag: the window appears, active" e2e_wait_until 15 wl_kwin_lumi_is 2 true || return
+    sleep 1 # the program has the keyboard's map
     keys=(Tab Tab Tab Tab)
     for ((i = 0; i < COUNTDOWN; i++)); do keys+=(Right); done
     keys+=(Tab Tab Tab Tab space)
@@ -155,6 +156,7 @@ gnome_case() {
     [[ -n "$WL_USER" ]] && chown -R "$WL_USER:" "$XDG_CONFIG_HOME"
     wl_launch native
     e2e_check "$tag: the window appears, with the keyboard" e2e_wait_until 15 wl_gnome_lumi_is 2 true || return
+    sleep 1 # the program has the keyboard's map
     wl_gnome_eval "global._wl.keys('Tab Tab Tab Tab $(printf 'Right %.0s' $(seq $COUNTDOWN))Tab Tab Tab Tab space'); 'ok'" >/dev/null
     e2e_check "$tag: START (typed) runs the countdown" \
         e2e_wait_until 3 wl_gnome_title_matches "^Lumiroka - 00:00:0[0-$((COUNTDOWN - 1))]$" || return

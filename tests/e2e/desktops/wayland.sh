@@ -328,7 +328,8 @@ wl_start() {
 wl_launch() {
     APP_LOG="$E2E_TMP/app.$1.$(date +%s%N).log"
     if [[ $1 == native ]]; then
-        wl_bg "$APP_LOG" env QT_QPA_PLATFORM=wayland "$E2E_BIN"
+        # The program's Wayland requests in its log, for a failed run.
+        wl_bg "$APP_LOG" env QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 "$E2E_BIN"
     else
         wl_bg "$APP_LOG" env DISPLAY="$WL_X_DISPLAY" "$E2E_BIN"
     fi
