@@ -2,21 +2,24 @@
 # Installs the Debian 12 packages Lumiroka needs, only those still missing.
 #   install-deps.sh run    build and run the program
 #   install-deps.sh test   also everything the test layers need, with the window managers
-#                          and tray hosts of GNOME, KDE and Xfce for the desktop checks, and
+#                          and tray hosts of GNOME, KDE and Xfce and the Wayland compositors
+#                          sway (with waybar), KWin and GNOME Shell for the desktop checks, and
 #                          clang with libFuzzer for the GIF reader's fuzz test
 #   install-deps.sh windows the cross-compilers, Wine and NSIS for the Windows program
 set -euo pipefail
 
 mode=${1:-run}
 
-build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libfontconfig-dev
-            libxcb1-dev)
-# The xcb platform plugin, the sound stack and a Japanese font for the character's lines.
-run_pkgs=(qt6-qpa-plugins libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
+build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev
+            libgl-dev libfontconfig-dev libxcb1-dev libxcb-xinput-dev libwayland-dev wayland-protocols)
+# The X11 and Wayland platform plugins, the sound stack and a Japanese font for the
+# character's lines.
+run_pkgs=(qt6-qpa-plugins qt6-wayland libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
 test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
            at-spi2-core gir1.2-atspi-2.0 python3-gi gir1.2-gtk-3.0
            mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd
+           sway xwayland waybar wtype grim mako-notifier kwin-wayland libkf5service-bin gnome-shell
            clang libclang-rt-14-dev)
 
 windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip

@@ -25,6 +25,12 @@ add_test(NAME startup_leaves_out_multimedia
          COMMAND sh -c "! ldd \"$1\" | grep -q Multimedia && ldd \"$2\" | grep -q Multimedia"
                  sh $<TARGET_FILE:lumiroka> $<TARGET_FILE:lumiroka_sound>)
 set_tests_properties(startup_leaves_out_multimedia PROPERTIES LABELS "logic")
+# So does libwayland-client: the plugin that asks a Wayland compositor for attention loads
+# it, on Wayland only.
+add_test(NAME startup_leaves_out_wayland
+         COMMAND sh -c "! ldd \"$1\" | grep -q libwayland-client && ldd \"$2\" | grep -q libwayland-client"
+                 sh $<TARGET_FILE:lumiroka> $<TARGET_FILE:lumiroka_wayland>)
+set_tests_properties(startup_leaves_out_wayland PROPERTIES LABELS "logic")
 
 # Ten minutes of random use of the real program; run with: ctest -L soak
 add_test(NAME soak COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/soak.sh $<TARGET_FILE:lumiroka>)

@@ -85,6 +85,26 @@ void mainform::Form_MouseMove(int, int, float x, float)
         m_window.popupMenu();
 }
 
+void mainform::Form_KeyDown()
+{
+    if (!m_typingGuard)
+        return;
+    // Typing runs at a key every few tenths of a second, a pause in a sentence seldom
+    // reaches a second; a key after a longer quiet spell is the person's own answer. The
+    // quiet spell counts from the alarm's coming, so keys of a window the compositor
+    // focused at once never answer it while the person types on.
+    const std::chrono::nanoseconds now = m_fe.clock.now();
+    if (now - m_lastKeyAt >= kTypingPause)
+        m_typingGuard = false;
+    else
+        m_lastKeyAt = now;
+}
+
+void mainform::Form_MouseDown()
+{
+    m_typingGuard = false; // a click is meant
+}
+
 void mainform::restoreFromTray()
 {
     tuskicon2();
@@ -202,10 +222,12 @@ void mainform::ssbutton_Click(bool byKeyboard)
 {
     // Someone typing in another program when the alarm came up would otherwise press the
     // button with their next Space: the alarm stopped before it was seen, the text lost.
-    // Where a window manager hands the keyboard to the window anyway, key presses just
-    // after the alarm do nothing; the mouse always works.
-    if (byKeyboard && m_alarmRaisedAt && !m_keyboardBeforeAlarm && m_fe.clock.now() - *m_alarmRaisedAt < kTypingGuard)
+    // Where a window manager hands the keyboard to the window anyway, their typing does
+    // nothing here until they stop and mean it (Form_KeyDown); the mouse always works.
+    if (byKeyboard && m_typingGuard)
         return;
+    if (!byKeyboard)
+        m_typingGuard = false;
     if (m_window.swtimer().isActive()) {
         m_window.swtimer().stop();
         const bool sounding = m_window.soundtimer().isActive();
@@ -247,8 +269,8 @@ void mainform::resetbutton_Click()
 void mainform::timeup()
 {
     // A timer event, not the person's request: the window comes in front, the keyboard
-    // stays where they have it.
-    m_keyboardBeforeAlarm = m_window.active();
+    // stays where they have it. A window that had the keyboard before works as usual.
+    m_typingGuard = !m_window.active();
     if (isMinimizedOrHidden()) {
         if (m_settings.check2value == 1)
             tuskicon2();
@@ -260,7 +282,7 @@ void mainform::timeup()
     m_window.setMessbox(line);
     takeSlot(slot::Alarm);
     m_window.raiseToFront(line);
-    m_alarmRaisedAt = m_fe.clock.now();
+    m_lastKeyAt = m_fe.clock.now();
 }
 
 void mainform::updateProgress()

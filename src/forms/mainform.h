@@ -42,6 +42,10 @@ public:
     // Mouse movement over the window, and the notification area's icon reporting its
     // button events with the event code as `x` (514 left, 517 right button released).
     void Form_MouseMove(int button, int shift, float x, float y);
+    // Any key, or any mouse button, pressed in the window (its controls included), before
+    // the control it goes to handles it.
+    void Form_KeyDown();
+    void Form_MouseDown();
 
     // Time counter
     void swtimer_Timer();
@@ -109,9 +113,12 @@ public:
     static constexpr int kClickWaitPasses = 2001;
     void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
 
-    // How long after the alarm comes in front a key press on START・STOP counts as typing
-    // meant for another program, when the window did not have the keyboard before zero.
-    static constexpr std::chrono::milliseconds kTypingGuard{2000};
+    // When the alarm came in front while the person was using another program, keys that
+    // reach the window are typing meant for that program until they pause this long: only
+    // a key after such a pause (or a click) is an answer to the alarm.
+    static constexpr std::chrono::milliseconds kTypingPause{1500};
+    // Whether keys reaching the window are taken for typing meant elsewhere.
+    bool typingGuarded() const { return m_typingGuard; }
 
     // The length, in seconds, the countdown in progress is measured against (0: none).
     int countdownLength() const { return m_countdownLength; }
@@ -139,9 +146,11 @@ private:
     menuform m_menuform;
     std::string m_lastSettingsWarning;
     std::chrono::microseconds m_clickPause{500};
-    // When the last alarm came in front, and whether the window had the keyboard before.
-    std::optional<std::chrono::nanoseconds> m_alarmRaisedAt;
-    bool m_keyboardBeforeAlarm = false;
+    // The typing guard: on from an alarm that came while another program had the
+    // keyboard, until a click or a key after a pause; the last key that reached the window
+    // (or the alarm's coming, before any).
+    bool m_typingGuard = false;
+    std::chrono::nanoseconds m_lastKeyAt{};
     bool m_ending = false;
     int m_countdownLength = 0;
     Progress m_progress = Progress::None;

@@ -57,26 +57,77 @@ bool haveDisplay()
 
 // Compositors do not tell a Wayland client that its window was minimized, so the move to
 // the notification area could never happen there; XWayland does tell. Prefer X11 when
-// both are offered and fall back to Wayland otherwise.
+// both are offered and fall back to Wayland otherwise. Named outright: left to itself,
+// Qt tries X11 alone on a GNOME session, also one without XWayland.
 void preferX11()
 {
     const char *platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return;
     const char *x11 = std::getenv("DISPLAY");
-    if ((!platform || !*platform) && x11 && *x11)
-        setenv("QT_QPA_PLATFORM", "xcb;wayland", 0);
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!wayland || !*wayland)
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    else
+        setenv("QT_QPA_PLATFORM", x11 && *x11 ? "xcb;wayland" : "wayland;xcb", 1);
 }
 #endif
 
 QtMessageHandler g_defaultHandler = nullptr;
 
-// A display that is named but cannot be reached makes Qt abort with a page about platform
-// plugins; say plainly what is wrong and leave with an error code instead of a core dump.
+// Whether Qt's list of the platform plugins it found ("Available platform plugins are: ...")
+// names `plugin`.
+bool pluginListed(const QString &message, const char *plugin)
+{
+    const qsizetype list = message.indexOf(QLatin1String("platform plugins are:"));
+    if (list < 0)
+        return true; // no list to go by: the plugin was there and the display was not
+    const QStringList names = message.mid(list + 21).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &name : names)
+        if (name.trimmed().remove(QLatin1Char('.')) == QLatin1String(plugin))
+            return true;
+    return false;
+}
+
+// When no platform can be opened Qt aborts with a page about platform plugins; say plainly
+// what is wrong (the display that cannot be reached, or the part of Qt that is not
+// installed) and leave with an error code instead of a core dump.
 void plainStartupFailure(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
-        const char *display = std::getenv("DISPLAY");
-        std::fprintf(stderr, "lumiroka: cannot open the display%s%s; Lumiroka needs a graphical desktop.\n",
-                     display ? " " : "", display ? display : "");
+        const char *x11 = std::getenv("DISPLAY");
+        const char *wayland = std::getenv("WAYLAND_DISPLAY");
+        const char *platform = std::getenv("QT_QPA_PLATFORM");
+        // The platforms that were tried, as preferX11() or the person named them.
+        const QString tried = QString::fromLocal8Bit(platform ? platform : "");
+        bool said = false;
+        for (const QString &name : tried.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (name.startsWith(QLatin1String("wayland"))) {
+                const char *shown = wayland && *wayland ? wayland : "wayland-0";
+                if (!pluginListed(message, "wayland"))
+                    std::fprintf(stderr,
+                                 "lumiroka: the Wayland display %s needs Qt's Wayland platform, which is not installed "
+                                 "(Debian: qt6-wayland).\n",
+                                 shown);
+                else
+                    std::fprintf(stderr, "lumiroka: cannot connect to the Wayland display %s.\n", shown);
+            } else if (name == QLatin1String("xcb")) {
+                if (!x11 || !*x11)
+                    std::fprintf(stderr, "lumiroka: no X display to open (DISPLAY is not set).\n");
+                else if (!pluginListed(message, "xcb"))
+                    std::fprintf(stderr,
+                                 "lumiroka: the X display %s needs Qt's X11 platform, which is not installed "
+                                 "(Debian: qt6-qpa-plugins).\n",
+                                 x11);
+                else
+                    std::fprintf(stderr, "lumiroka: cannot open the X display %s.\n", x11);
+            } else {
+                std::fprintf(stderr, "lumiroka: cannot open the display of the platform %s.\n", qPrintable(name));
+            }
+            said = true;
+        }
+        if (!said)
+            std::fprintf(stderr, "lumiroka: cannot open the display.\n");
         std::fflush(stderr);
         std::_Exit(2);
     }

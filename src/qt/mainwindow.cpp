@@ -1,5 +1,6 @@
 #include "qt/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -7,12 +8,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWindow>
 
 #include "core/product.h"
 #include "core/timecounter.h"
 #include "forms/layout.h"
 #include "forms/mainform.h"
 #include "qt/accessiblealert.h"
+#include "qt/desktop/waylandactivation.h"
 #include "qt/geometry.h"
 #include "qt/notifier.h"
 #include "qt/placement.h"
@@ -320,6 +323,8 @@ void QtMainWindow::setShown(bool shown)
         m_everShown = true;
         centreOnScreen(this, screen());
         show();
+        // Every key and button press meant for the window passes its native window first.
+        windowHandle()->installEventFilter(this);
         prepareText();
         return;
     }
@@ -362,6 +367,13 @@ void QtMainWindow::paintEvent(QPaintEvent *event)
 
 bool QtMainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == windowHandle() && m_form) {
+        if (event->type() == QEvent::KeyPress)
+            m_form->Form_KeyDown();
+        else if (event->type() == QEvent::MouseButtonPress)
+            m_form->Form_MouseDown();
+        return false;
+    }
     if (watched == m_ssbutton) {
         switch (event->type()) {
         case QEvent::KeyPress:
@@ -403,6 +415,14 @@ void QtMainWindow::withdrawAttention()
 
 void QtMainWindow::popupMenu()
 {
+    // A Wayland client cannot put a menu where it likes on the screen, nor does it know
+    // where the tray icon is: Qt would show the menu as a window of its own in the middle
+    // of the screen. There the tray host shows our menu itself on the right button, and
+    // the left one (the host's "activate") does what the menu's first item does.
+    if (WaylandActivation::native() && !isVisible()) {
+        m_menu.smenu1()->trigger();
+        return;
+    }
     m_menu.popup(QCursor::pos());
 }
 

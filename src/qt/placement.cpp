@@ -26,55 +26,24 @@ bool readExtents(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t e
 
 } // namespace
 
-namespace {
-
-struct FrameAtoms
-{
-    xcb_connection_t *connection = nullptr;
-    xcb_atom_t request = XCB_ATOM_NONE;
-    xcb_atom_t extents = XCB_ATOM_NONE;
-};
-
-FrameAtoms frameAtoms()
-{
-    FrameAtoms atoms;
-    xcb_connection_t *connection = x11::connection();
-    if (!connection)
-        return atoms;
-    static const xcb_atom_t request = x11::atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    static const xcb_atom_t extents = x11::atom(connection, "_NET_FRAME_EXTENTS");
-    if (request != XCB_ATOM_NONE && extents != XCB_ATOM_NONE)
-        atoms = {connection, request, extents};
-    return atoms;
-}
-
-} // namespace
-
 void requestFrameExtents(QWidget *window)
 {
-    const FrameAtoms atoms = frameAtoms();
-    if (!atoms.connection)
+    xcb_connection_t *connection = x11::connection();
+    if (!connection)
         return;
     // The window manager answers by setting _NET_FRAME_EXTENTS on the window.
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(window->winId());
-    message.type = atoms.request;
-    xcb_send_event(atoms.connection, 0, x11::rootWindow(atoms.connection),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(atoms.connection);
+    x11::sendToRoot(connection, static_cast<xcb_window_t>(window->winId()), x11::atoms()->requestFrame, {});
 }
 
 QMargins expectedFrameMargins(QWidget *window)
 {
-    const FrameAtoms atoms = frameAtoms();
-    if (!atoms.connection)
+    xcb_connection_t *connection = x11::connection();
+    if (!connection)
         return {};
+    const xcb_atom_t extents = x11::atoms()->frameExtents;
     const auto id = static_cast<xcb_window_t>(window->winId());
     QMargins margins;
-    if (readExtents(atoms.connection, id, atoms.extents, margins))
+    if (readExtents(connection, id, extents, margins))
         return margins;
     requestFrameExtents(window);
     // A window manager that knows the request answers within a round trip or two; one
@@ -82,7 +51,7 @@ QMargins expectedFrameMargins(QWidget *window)
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(40);
     while (steady_clock::now() < deadline) {
-        if (readExtents(atoms.connection, id, atoms.extents, margins))
+        if (readExtents(connection, id, extents, margins))
             return margins;
         std::this_thread::sleep_for(milliseconds(1));
     }

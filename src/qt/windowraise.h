@@ -13,6 +13,7 @@ class QWidget;
 namespace lumiroka {
 
 class DesktopNotification;
+class WaylandActivation;
 class X11Activation;
 class X11ActiveWindowWatch;
 
@@ -31,6 +32,10 @@ public:
     // Holds the window in front until withdraw() or until the person activates another
     // window. Where the desktop does not show it in front, the window asks for attention
     // and a desktop notification shows `alarmLine` with an action that calls onRestore.
+    // On native Wayland the compositor is asked to activate the window with a token of
+    // its own surface: it shows it in front where it allows that, and otherwise marks it
+    // as demanding attention (no input of the person's comes with the request, so no
+    // compositor hands it the keyboard).
     void raiseToFront(QWidget *window, const QString &alarmLine);
     // The alarm was silenced: the window is an ordinary one again and the notification,
     // if one is shown, is taken away.
@@ -54,9 +59,11 @@ public:
 
 private:
     void hold(QWidget *window, bool on);
-    void activate(QWidget *window);
+    void activate(QWidget *window, const QString &token);
+    WaylandActivation &wayland();
     void confirm();
     void activeWindowChanged(std::uint32_t active);
+    void buttonPressed();
     DesktopNotification &notification();
 
     QPointer<QWidget> m_window;
@@ -67,7 +74,9 @@ private:
     std::unique_ptr<QTimer> m_mapWait; // until the window manager shows a window being mapped
     int m_mapPolls = 0;
     static constexpr int kMapPollMs = 40;
+    bool m_urgent = false; // ICCCM urgency set
     std::unique_ptr<X11Activation> m_x11;
+    std::unique_ptr<WaylandActivation> m_wayland;
     std::unique_ptr<X11ActiveWindowWatch> m_watch;
     std::unique_ptr<DesktopNotification> m_notification;
 };

@@ -402,10 +402,18 @@ void Win32MainWindow::popupMenu()
 
 void Win32MainWindow::noteInput(const MSG &message)
 {
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+    const bool ours = message.hwnd == m_window || IsChild(m_window, message.hwnd);
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
         m_keyboardInput = true;
-    else if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST && message.message != WM_MOUSEMOVE)
+        if (ours && m_form && (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN))
+            m_form->Form_KeyDown();
+    } else if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST && message.message != WM_MOUSEMOVE) {
         m_keyboardInput = false;
+        if (ours && m_form &&
+            (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN ||
+             message.message == WM_MBUTTONDOWN))
+            m_form->Form_MouseDown();
+    }
 }
 
 void Win32MainWindow::processEvents()

@@ -56,6 +56,29 @@ e2e_check "with DISPLAY=:$n no advice to reinstall (the program is not broken)" 
     e2e_not grep -qi "reinstall" "$E2E_TMP/gone.err"
 e2e_log "stderr was: $(tr '\n' ' ' <"$E2E_TMP/gone.err")"
 
+# ------------------------------------------------------------------ Wayland
+# A Wayland display that is not there, no X display: the message names the Wayland one.
+env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-gone timeout 10 "$E2E_BIN" \
+    >"$E2E_TMP/wl.out" 2>"$E2E_TMP/wl.err" </dev/null
+rc=$?
+e2e_check "with WAYLAND_DISPLAY=wayland-gone the exit code is 2 (it was $rc)" test "$rc" -eq 2
+e2e_check "with WAYLAND_DISPLAY=wayland-gone the message names that Wayland display" \
+    grep -q "lumiroka: cannot connect to the Wayland display wayland-gone" "$E2E_TMP/wl.err"
+e2e_check "with WAYLAND_DISPLAY=wayland-gone no word of a missing DISPLAY alone" \
+    e2e_not grep -qi "cannot open the display" "$E2E_TMP/wl.err"
+# Qt's Wayland platform not installed (a copy of the program whose qt.conf points at a
+# plugin folder holding the X11 platform alone): the message names the package.
+mkdir -p "$E2E_TMP/only-x11/bin" "$E2E_TMP/only-x11/plugins/platforms"
+cp "$E2E_BIN" "$E2E_TMP/only-x11/bin/"
+xcb_plugin=$(find /usr/lib/*/qt6/plugins/platforms -name libqxcb.so | head -1)
+cp "$xcb_plugin" "$E2E_TMP/only-x11/plugins/platforms/"
+printf '[Paths]\nPlugins=%s\n' "$E2E_TMP/only-x11/plugins" >"$E2E_TMP/only-x11/bin/qt.conf"
+env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-0 timeout 10 "$E2E_TMP/only-x11/bin/lumiroka" \
+    >"$E2E_TMP/noplugin.out" 2>"$E2E_TMP/noplugin.err" </dev/null
+e2e_check "without Qt's Wayland platform the message says which package is missing" \
+    grep -q "needs Qt's Wayland platform, which is not installed (Debian: qt6-wayland)" "$E2E_TMP/noplugin.err"
+e2e_log "stderr was: $(grep '^lumiroka' "$E2E_TMP/noplugin.err" | tr '\n' ' ')"
+
 # ------------------------------------------------------------------ --version and --help
 run_nodisplay version --version
 e2e_expect_eq "--version exit code" 0 "$RUN_RC"

@@ -254,37 +254,76 @@ static void ringWhileTypingElsewhere(Harness &h, bool before)
     ASSERT_TRUE(h.window.sound.active);
 }
 
-TEST(TypingThroughTheAlarm, KeyPressesJustAfterTheRaiseNeverPressStartStop)
+// A key reaching the window, then Space on START・STOP (a key press, the click at its release).
+static void typeSpace(Harness &h)
+{
+    h.form->Form_KeyDown();
+    h.form->ssbutton_Click(true);
+}
+
+TEST(TypingThroughTheAlarm, TypingOnNeverPressesStartStopHoweverLongItLasts)
 {
     Harness h;
     ringWhileTypingElsewhere(h, false);
-    // The window manager handed the keyboard over anyway: the person's Spaces arrive here.
+    // The compositor handed the keyboard over anyway: the person's words and spaces arrive
+    // here, a key every 0.2 s with a thinking pause of 1.4 s, for 12 s.
     h.window.hasKeyboard = true;
-    h.form->ssbutton_Click(true);
-    h.clock.advance(std::chrono::milliseconds(1999));
-    h.form->ssbutton_Click(true);
+    for (int key = 0; key < 60; ++key) {
+        h.clock.advance(std::chrono::milliseconds(key == 30 ? 1400 : 200));
+        if (key % 5 == 4)
+            typeSpace(h);
+        else
+            h.form->Form_KeyDown();
+    }
     EXPECT_TRUE(h.window.sound.active);
     EXPECT_TRUE(h.window.sw.active);
     EXPECT_EQ(h.window.messbox, alarmLine(0));
     EXPECT_EQ(h.window.withdrawals, 0);
-    // Two seconds on, a key press is the person's answer to the alarm.
-    h.clock.advance(std::chrono::milliseconds(1));
-    h.form->ssbutton_Click(true);
+    // They stop, see the alarm, and answer it with Space.
+    h.clock.advance(mainform::kTypingPause);
+    typeSpace(h);
     EXPECT_FALSE(h.window.sound.active);
     EXPECT_FALSE(h.window.sw.active);
     EXPECT_EQ(h.window.withdrawals, 1);
 }
 
-TEST(TypingThroughTheAlarm, TheMouseAndAWindowThatHadTheKeyboardWorkAtOnce)
+TEST(TypingThroughTheAlarm, TheQuietSpellCountsFromTheAlarm)
+{
+    Harness h;
+    ringWhileTypingElsewhere(h, false);
+    h.window.hasKeyboard = true;
+    // The window came while no key reached it: a Space just short of the pause is still
+    // the person's typing, one after it their answer.
+    h.clock.advance(mainform::kTypingPause - std::chrono::milliseconds(1));
+    typeSpace(h);
+    EXPECT_TRUE(h.window.sound.active);
+    h.clock.advance(mainform::kTypingPause - std::chrono::milliseconds(1));
+    typeSpace(h);
+    EXPECT_TRUE(h.window.sound.active);
+    h.clock.advance(mainform::kTypingPause);
+    typeSpace(h);
+    EXPECT_FALSE(h.window.sound.active);
+}
+
+TEST(TypingThroughTheAlarm, AClickEndsTheGuardAndAWindowThatHadTheKeyboardIsNeverGuarded)
 {
     Harness clicked;
     ringWhileTypingElsewhere(clicked, false);
-    clicked.form->ssbutton_Click(false);
+    clicked.form->Form_KeyDown();
+    clicked.form->Form_MouseDown(); // into the window: from now on the keys are meant
+    EXPECT_FALSE(clicked.form->typingGuarded());
+    typeSpace(clicked);
     EXPECT_FALSE(clicked.window.sound.active);
+
+    Harness onButton;
+    ringWhileTypingElsewhere(onButton, false);
+    onButton.form->Form_KeyDown();
+    onButton.form->ssbutton_Click(false);
+    EXPECT_FALSE(onButton.window.sound.active);
 
     Harness ownKeyboard;
     ringWhileTypingElsewhere(ownKeyboard, true);
-    ownKeyboard.form->ssbutton_Click(true);
+    typeSpace(ownKeyboard);
     EXPECT_FALSE(ownKeyboard.window.sound.active);
     EXPECT_EQ(ownKeyboard.window.withdrawals, 1);
 }
@@ -293,22 +332,22 @@ TEST(TypingThroughTheAlarm, KeysWorkBeforeAnyAlarmAndGuardEachAlarmAfresh)
 {
     Harness h;
     h.window.hasKeyboard = false; // never checked before an alarm
-    h.form->ssbutton_Click(true);
+    typeSpace(h);
     EXPECT_TRUE(h.window.sw.active);
-    h.form->ssbutton_Click(true);
+    typeSpace(h);
     EXPECT_FALSE(h.window.sw.active);
     h.form->resetbutton_Click();
 
     // The first alarm was answered with the keyboard in the window; the second comes while
-    // the person types elsewhere, and is guarded from its own raise.
+    // the person types elsewhere, and is guarded from its own coming.
     ringWhileTypingElsewhere(h, true);
-    h.form->ssbutton_Click(true);
+    typeSpace(h);
     h.form->resetbutton_Click();
     h.clock.advance(std::chrono::seconds(30));
     ringWhileTypingElsewhere(h, false);
     h.window.hasKeyboard = true;
     h.clock.advance(std::chrono::milliseconds(500));
-    h.form->ssbutton_Click(true);
+    typeSpace(h);
     EXPECT_TRUE(h.window.sound.active);
 }
 

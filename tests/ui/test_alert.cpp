@@ -45,8 +45,15 @@ public:
             m_bus.send(call.createReply(nextId++));
         held.clear();
     }
-    void invoke(uint id, const QString &key)
+    // The person's click; a service of version 1.2 sends the compositor's token for it first.
+    void invoke(uint id, const QString &key, const QString &token = {})
     {
+        if (!token.isEmpty()) {
+            QDBusMessage tokenSignal = QDBusMessage::createSignal(
+                DesktopNotification::kPath, DesktopNotification::kInterface, QStringLiteral("ActivationToken"));
+            tokenSignal << id << token;
+            m_bus.send(tokenSignal);
+        }
         QDBusMessage signal = QDBusMessage::createSignal(DesktopNotification::kPath, DesktopNotification::kInterface,
                                                          QStringLiteral("ActionInvoked"));
         signal << id << key;
@@ -194,16 +201,27 @@ void TestAlert::onlyOurActionRestores()
 {
     auto note = notification();
     int actions = 0;
-    note->onAction = [&] { ++actions; };
+    QStringList tokens;
+    note->onAction = [&](const QString &token) {
+        ++actions;
+        tokens.append(token);
+    };
     note->show("Lumiroka", "line", "restore");
     QTRY_VERIFY(note->id() != 0); // the service's answer
     const uint id = note->id();
-    m_service->invoke(id + 100, "default"); // another program's notification
+    m_service->invoke(id + 100, "default", "theirs"); // another program's notification
     QTest::qWait(100);
     QCOMPARE(actions, 0);
-    m_service->invoke(id, "restore");
+    m_service->invoke(id, "restore", "token-of-the-click");
     QTRY_COMPARE(actions, 1);
-    QVERIFY(!note->isShown()); // the service closes a notification whose action was chosen
+    QCOMPARE(tokens, QStringList{"token-of-the-click"}); // ours, not the other program's
+    QVERIFY(!note->isShown());                           // the service closes a notification whose action was chosen
+    // A service that sends no token (GNOME 43), for the next alarm's notification.
+    note->show("Lumiroka", "line", "restore");
+    QTRY_VERIFY(note->id() != 0);
+    m_service->invoke(note->id(), "default");
+    QTRY_COMPARE(actions, 2);
+    QCOMPARE(tokens.last(), QString());
 }
 
 void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
@@ -228,6 +246,11 @@ void TestAlert::refusedRaiseNotifiesAndItsActionRestores()
     QTest::qWait(100);
     QCOMPARE(restores, 1);
     QTRY_VERIFY(window.isActiveWindow()); // and brought to the front once restored
+    // A desktop that still keeps it out of sight: while the alarm rings, the notification
+    // comes back.
+    other.activateWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->shown.size(), 2, WindowRaiser::kConfirmMs + 3000);
+    QCOMPARE(m_service->shown[1].body, QStringLiteral("おーい、時間だぜ！"));
 
     // Silenced before the raise was judged: no notification comes at all.
     m_service->shown.clear();

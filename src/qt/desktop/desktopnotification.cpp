@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace lumiroka {
 
 namespace {
@@ -33,6 +35,10 @@ QDBusConnection &DesktopNotification::bus()
     if (!m_bus) {
         m_bus = std::make_unique<QDBusConnection>(m_busFactory ? m_busFactory() : QDBusConnection::sessionBus());
         m_signals = std::make_unique<NotificationSignals>(*m_bus);
+        connect(m_signals.get(), &NotificationSignals::ActivationToken, this, [this](uint id, const QString &token) {
+            if (id != 0 && id == m_id)
+                m_token = token;
+        });
         connect(m_signals.get(), &NotificationSignals::ActionInvoked, this, &DesktopNotification::actionInvoked);
         connect(m_signals.get(), &NotificationSignals::NotificationClosed, this, [this](uint id, uint) { closed(id); });
     }
@@ -54,6 +60,7 @@ void DesktopNotification::show(const QString &summary, const QString &body, cons
     call << QGuiApplication::applicationDisplayName() << m_id << QGuiApplication::desktopFileName() << summary << body
          << actions << hints << kNeverExpires;
     m_requested = true;
+    m_token.clear();
     auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(call), this);
     watcher->setProperty(kGenerationProperty, ++m_generation);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotification::notified);
@@ -102,8 +109,9 @@ void DesktopNotification::actionInvoked(uint id, const QString &)
         return;
     m_id = 0;
     m_requested = false;
+    const QString token = std::exchange(m_token, QString());
     if (onAction)
-        onAction();
+        onAction(token);
 }
 
 void DesktopNotification::closed(uint id)

@@ -22,6 +22,9 @@ public:
     explicit NotificationSignals(const QDBusConnection &bus, QObject *parent = nullptr);
 
 signals:
+    // Desktop Notifications 1.2: the token the service got from the compositor for the
+    // person's click, sent just before ActionInvoked.
+    void ActivationToken(uint id, const QString &activationToken);
     void ActionInvoked(uint id, const QString &actionKey);
     void NotificationClosed(uint id, uint reason);
 };
@@ -49,8 +52,10 @@ public:
     // The service's id for it; 0 while none is shown or the service has not answered yet.
     uint id() const { return m_id; }
 
-    // The person chose the action (or clicked the notification).
-    std::function<void()> onAction;
+    // The person chose the action (or clicked the notification). `activationToken`: what
+    // the compositor lets the program be activated with for that click, where the service
+    // passed one on (empty otherwise).
+    std::function<void(const QString &activationToken)> onAction;
 
     static constexpr const char *kService = "org.freedesktop.Notifications";
     static constexpr const char *kPath = "/org/freedesktop/Notifications";
@@ -67,6 +72,7 @@ private:
     std::unique_ptr<QDBusConnection> m_bus;
     std::unique_ptr<NotificationSignals> m_signals;
     uint m_id = 0;            // the service's id of the notification shown
+    QString m_token;          // the activation token that came for it
     bool m_requested = false; // shown or on its way
     quint64 m_generation = 0; // of the latest request: an answer to an earlier one is stale
 };

@@ -33,41 +33,25 @@ public:
     // Starts the activation of the window's native window; false when there is no X11.
     // Only for what the person asked for: a timer event never activates.
     bool activate(QWidget *window);
-    // Asks for the window to be kept "above" the others, or no longer: on a window the
-    // window manager shows, by the EWMH request; on one about to be mapped, in the state
-    // it is mapped with. Not through Qt::WindowStaysOnTopHint, whose change makes Qt
-    // recreate the native window (a new X id) at its next showing. False without X11.
-    static bool setAbove(QWidget *window, bool above);
-    // Marks the window as not to be focused when it is mapped next (_NET_WM_USER_TIME 0,
-    // where the window manager reads it). Qt does this in QWindow::show() for
-    // Qt::WA_ShowWithoutActivating, but un-minimizing maps the window before that.
-    static bool clearUserTime(QWidget *window);
-    // Whether the window is mapped (the window manager shows it).
-    static bool viewable(QWidget *window);
-    // Whether the window manager keeps the window mapped and "above" (it granted the
-    // request).
-    static bool heldAbove(QWidget *window);
-    // The window manager's active window (_NET_ACTIVE_WINDOW), 0 for none or without X11.
-    static std::uint32_t activeWindow();
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
     void sendActivation(std::uint32_t window, std::uint32_t timestamp);
 
-    std::uint32_t m_timeAtom = 0;   // our private property for the timestamp round trip
-    std::uint32_t m_activeAtom = 0; // _NET_ACTIVE_WINDOW
-    std::uint32_t m_pending = 0;    // the window whose PropertyNotify we wait for
+    std::uint32_t m_pending = 0; // the window whose PropertyNotify we wait for
     bool m_filtering = false;
 };
 
-// Reports every change of the window manager's active window (_NET_ACTIVE_WINDOW on the
-// root window) while started: how the program learns that the person activated another
-// window. Does nothing without X11.
+// Reports, while started, what tells the program that the person went to another window:
+// every change of the window manager's active window (_NET_ACTIVE_WINDOW on the root
+// window), and every press of a mouse button anywhere on the screen (XInput 2 raw events
+// on the root window; a click into the program they were already typing in changes no
+// active window). Does nothing without X11.
 class X11ActiveWindowWatch : public QAbstractNativeEventFilter
 {
 public:
-    explicit X11ActiveWindowWatch(std::function<void(std::uint32_t active)> onChange);
+    X11ActiveWindowWatch(std::function<void(std::uint32_t active)> onChange, std::function<void()> onButtonPress);
     ~X11ActiveWindowWatch() override;
     X11ActiveWindowWatch(const X11ActiveWindowWatch &) = delete;
     X11ActiveWindowWatch &operator=(const X11ActiveWindowWatch &) = delete;
@@ -79,8 +63,11 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
+    void selectButtonPresses(bool on);
+
     std::function<void(std::uint32_t)> m_onChange;
-    std::uint32_t m_activeAtom = 0;
+    std::function<void()> m_onButtonPress;
+    std::uint8_t m_inputOpcode = 0; // XInput's major opcode; 0 without XInput
     bool m_filtering = false;
 };
 

@@ -88,6 +88,15 @@ alarm_while_typing() {
     e2e_check "$tag: the alarm still rings 5 s later (the caption counts on)" \
         e2e_wait_until 2 e2e_caption_matches "$win" '^Lumiroka - 00:00:(0[5-9]|[1-5][0-9])$' && ringing=yes
     e2e_log "measured: $DESK $tag: in front $front, keyboard kept $kept, still ringing $ringing, characters lost $lost, notification $(desk_notify_count Notify)"
+    if [[ $how == behind ]]; then
+        # A click into the program the person was typing in (it keeps the keyboard, no
+        # other window is activated) ends the hold: ours may be covered again.
+        e2e_check "$tag: held above until then" e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
+        xdotool mousemove --window "$OTHER_WIN" 30 60 click 1
+        e2e_check "$tag: a click into the other program ends the hold on above" \
+            e2e_wait_until 2 e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
+        e2e_check "$tag: the alarm rings on after that click (the caption counts on)" e2e_not e2e_caption_steady "$win" 1.5
+    fi
     # Silenced by a click: an ordinary window again.
     e2e_click_at "$win" "$E2E_PT_STARTSTOP"
     e2e_check "$tag: silenced, no _NET_WM_STATE_ABOVE left" e2e_wait_until 2 e2e_not e2e_has_net_state "$win" _NET_WM_STATE_ABOVE
