@@ -1,12 +1,16 @@
 #include "qt/sound.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 
 #include <canberra.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "wave/wave.h"
@@ -33,6 +37,56 @@ bool isSoundError(int error)
     default:
         return false;
     }
+}
+
+std::uint32_t le32(const std::vector<unsigned char> &b, std::size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+void put32(std::vector<unsigned char> &out, std::uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+// The checked chime as libcanberra reads it: the RIFF header, a 16-byte `fmt ` chunk and the
+// `data` chunk, nothing else. Its reader takes no other layout: given a format chunk with the
+// extension field many editors write, it reports success and plays nothing. Empty if the
+// chunks are not where the check found them.
+std::vector<unsigned char> plainWave(const std::vector<unsigned char> &bytes)
+{
+    const unsigned char *fmt = nullptr;
+    const unsigned char *data = nullptr;
+    std::uint32_t dataSize = 0;
+    for (std::size_t at = 12; at + 8 <= bytes.size();) {
+        const std::uint32_t size = le32(bytes, at + 4);
+        if (size > bytes.size() - at - 8)
+            break;
+        if (!fmt && std::equal(bytes.begin() + at, bytes.begin() + at + 4, "fmt ") && size >= 16)
+            fmt = bytes.data() + at + 8;
+        else if (!data && std::equal(bytes.begin() + at, bytes.begin() + at + 4, "data")) {
+            data = bytes.data() + at + 8;
+            dataSize = size;
+        }
+        at += 8 + static_cast<std::size_t>(size) + (size & 1);
+    }
+    if (!fmt || !data)
+        return {};
+    std::vector<unsigned char> out;
+    out.reserve(44 + dataSize);
+    for (char c : std::string_view("RIFF"))
+        out.push_back(static_cast<unsigned char>(c));
+    put32(out, 36 + dataSize);
+    for (char c : std::string_view("WAVEfmt "))
+        out.push_back(static_cast<unsigned char>(c));
+    put32(out, 16);
+    out.insert(out.end(), fmt, fmt + 16);
+    for (char c : std::string_view("data"))
+        out.push_back(static_cast<unsigned char>(c));
+    put32(out, dataSize);
+    out.insert(out.end(), data, data + dataSize);
+    return out;
 }
 
 // FNV-1a over the file: enough to tell one chime from the next in the server's cache.
@@ -168,9 +222,24 @@ void CanberraAlarmSound::checkChime()
     m_problem = wave::problem(bytes);
     if (!m_problem.empty())
         return;
+    const std::uint64_t hash = contentHash(bytes);
+    if (!m_plain || hash != m_plainHash) {
+        // A copy for the sound library, kept for the run: it reads the file again whenever
+        // the server has let the cached sound go.
+        const std::vector<unsigned char> plain = plainWave(bytes);
+        auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/lumiroka-chime-XXXXXX.wav"));
+        if (plain.empty() || !copy->open() ||
+            copy->write(reinterpret_cast<const char *>(plain.data()), static_cast<qint64>(plain.size())) !=
+                static_cast<qint64>(plain.size()) ||
+            !copy->flush()) {
+            m_problem = "cannot be copied for the sound library";
+            return;
+        }
+        m_plain = std::move(copy);
+        m_plainHash = hash;
+    }
     char id[48];
-    std::snprintf(id, sizeof id, "lumiroka-chime-%016llx-%zu", static_cast<unsigned long long>(contentHash(bytes)),
-                  bytes.size());
+    std::snprintf(id, sizeof id, "lumiroka-chime-%016llx-%zu", static_cast<unsigned long long>(hash), bytes.size());
     m_chimeId = id;
 }
 
@@ -189,7 +258,8 @@ void CanberraAlarmSound::prepare()
     // library without a cache (its ALSA back end) says so and plays from the file instead.
     Library::Props props(*m_lib);
     if (m_source == Source::Chime)
-        props.set(CA_PROP_EVENT_ID, m_chimeId.c_str()).set(CA_PROP_MEDIA_FILENAME, m_path.toLocal8Bit().constData());
+        props.set(CA_PROP_EVENT_ID, m_chimeId.c_str())
+            .set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
     else
         props.set(CA_PROP_EVENT_ID, m_themeId);
     props.set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
@@ -211,9 +281,8 @@ int CanberraAlarmSound::playEvent(const char *eventId, bool chime)
     ++m_playId;
     Library::Props props(*m_lib);
     props.set(CA_PROP_EVENT_ID, eventId).set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
-    const QByteArray path = m_path.toLocal8Bit();
     if (chime)
-        props.set(CA_PROP_MEDIA_FILENAME, path.constData());
+        props.set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
     return m_lib->play(m_context, m_playId, props.list, chime ? &CanberraAlarmSound::chimeFinished : nullptr,
                        chime ? &m_chimeFailed : nullptr);
 }

@@ -12,6 +12,7 @@
 #include "forms/frontend.h"
 
 struct ca_context;
+class QTemporaryFile;
 
 namespace lumiroka {
 
@@ -69,6 +70,8 @@ private:
     Source m_source = Source::Bell;
     std::string m_problem;
     std::string m_chimeId;
+    std::unique_ptr<QTemporaryFile> m_plain; // the chime as the sound library reads it
+    std::uint64_t m_plainHash = 0;
     const char *m_themeId = nullptr;
     std::uint32_t m_playId = 0;
     // Set from the sound library's own thread when a chime play failed after it started.
