@@ -254,19 +254,22 @@ void CanberraAlarmSound::prepare()
         return;
     }
     m_source = m_problem.empty() ? Source::Chime : Source::Theme;
-    // Decoded into the server's sample cache now, so the play at zero is immediate. A sound
-    // library without a cache (its ALSA back end) says so and plays from the file instead.
-    Library::Props props(*m_lib);
-    if (m_source == Source::Chime)
-        props.set(CA_PROP_EVENT_ID, m_chimeId.c_str())
-            .set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
-    else
-        props.set(CA_PROP_EVENT_ID, m_themeId);
-    props.set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
-    const int cached = m_lib->cache(m_context, props.list);
-    if (m_source == Source::Chime && cached != CA_ERROR_NOTSUPPORTED && isSoundError(cached)) {
-        m_problem = "the sound library cannot read it";
-        m_source = Source::Theme;
+    // Decoded into the server's sample cache now, so the play at zero is immediate; once per
+    // connection and content. A sound library without a cache (its ALSA back end) says so and
+    // plays from the file instead.
+    const std::string eventId = m_source == Source::Chime ? m_chimeId : std::string(m_themeId);
+    if (eventId != m_cachedId) {
+        Library::Props props(*m_lib);
+        props.set(CA_PROP_EVENT_ID, eventId.c_str()).set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
+        if (m_source == Source::Chime)
+            props.set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
+        const int cached = m_lib->cache(m_context, props.list);
+        if (cached == CA_SUCCESS)
+            m_cachedId = eventId;
+        else if (m_source == Source::Chime && cached != CA_ERROR_NOTSUPPORTED && isSoundError(cached)) {
+            m_problem = "the sound library cannot read it";
+            m_source = Source::Theme;
+        }
     }
     if (!m_problem.empty())
         std::fprintf(stderr, "lumiroka: %s: %s; the alarm rings with the desktop's alarm sound\n",
@@ -299,6 +302,10 @@ void CanberraAlarmSound::play()
 {
     if (!m_prepared)
         prepare(); // a play without a countdown before it
+    if (!m_context) {
+        m_bell();
+        return;
+    }
     if (m_source == Source::Chime && m_chimeFailed.exchange(false)) {
         m_problem = "did not play";
         m_source = Source::Theme;
@@ -309,7 +316,8 @@ void CanberraAlarmSound::play()
         if (result == CA_SUCCESS)
             return;
         if (!isSoundError(result)) {
-            m_bell(); // the server is gone; the next countdown looks for it again
+            disconnect();
+            m_bell();
             return;
         }
         m_problem = "did not play";
@@ -323,8 +331,19 @@ void CanberraAlarmSound::play()
         }
         if (result == CA_SUCCESS)
             return;
+        if (!isSoundError(result))
+            disconnect();
     }
     m_bell();
+}
+
+void CanberraAlarmSound::disconnect()
+{
+    // The server went away or failed: the bell rings for the rest of this alarm, and the next
+    // countdown looks for a server again.
+    m_lib->contextDestroy(m_context);
+    m_context = nullptr;
+    m_cachedId.clear();
 }
 
 } // namespace lumiroka

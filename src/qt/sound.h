@@ -55,6 +55,7 @@ private:
     struct Library;
 
     bool connect();
+    void disconnect();
     void checkChime();
     int playEvent(const char *eventId, bool chime);
     static void chimeFinished(ca_context *context, std::uint32_t id, int error, void *failed);
@@ -70,6 +71,7 @@ private:
     Source m_source = Source::Bell;
     std::string m_problem;
     std::string m_chimeId;
+    std::string m_cachedId;                  // what this connection put in the server's cache last
     std::unique_ptr<QTemporaryFile> m_plain; // the chime as the sound library reads it
     std::uint64_t m_plainHash = 0;
     const char *m_themeId = nullptr;
