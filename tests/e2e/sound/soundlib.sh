@@ -58,8 +58,9 @@ snd_up() {
     "${SND_ENV[@]}" pipewire-pulse >"$SND_DIR/pipewire-pulse.log" 2>&1 &
     SND_PIDS+=($!)
     snd_wait 10 snd_env pactl info || { snd_logs; return 1; }
-    snd_env pactl load-module module-null-sink sink_name=$SND_SINK rate=$SND_RATE channels=2 \
-        sink_properties=device.description=LumirokaNull >/dev/null || { snd_logs; return 1; }
+    # Just after start the pulse server may still refuse to make a sink ("Not supported"): ask again.
+    snd_wait 5 snd_env pactl load-module module-null-sink sink_name=$SND_SINK rate=$SND_RATE channels=2 \
+        sink_properties=device.description=LumirokaNull || { snd_logs; return 1; }
     snd_wait 5 snd_sink_ready || { snd_logs; return 1; }
     snd_env pactl set-default-sink $SND_SINK
 }
