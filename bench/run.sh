@@ -513,7 +513,8 @@ bench_inproc() {
     source=$(sed -n 's/^SOURCE //p' <<<"$out")
     info "sound: prepare() call, the first (opens the library)" "$(fmt 3 "$(getf "$out" prepare_first_ms)")" ms \
         "${server:-no sound server}; plays the ${source:-?}"
-    info "sound: prepare() call" "$(fmt 3 "$(getf "$out" prepare_ms)")" ms "reads, checks and caches the chime"
+    info "sound: prepare() call, the next ones" "$(fmt 3 "$(getf "$out" prepare_ms)")" ms \
+        "reads and checks the chime, cached already"
     info "sound: play() call" "$(fmt 3 "$(getf "$out" play_ms)")" ms "slowest $(fmt 3 "$(getf "$out" play_max_ms)") ms"
 }
 
