@@ -74,6 +74,7 @@ def main():
     if rate != ref_rate:
         sys.exit(f'the reference is at {ref_rate} Hz, the recording at {rate} Hz')
     loud = np.flatnonzero(np.abs(ref) > 0.01 * np.max(np.abs(ref)))
+    lead = loud[0] / rate  # how long the file is nearly silent before its sound starts
     ref = ref[loud[0]: loud[-1] + 1]  # the sound itself, without silence around it
     tpl = ref[: min(len(ref), int(0.2 * rate))]
 
@@ -96,7 +97,8 @@ def main():
             lo, hi = max(0, k - half), min(len(score), k + half + 1)
             if score[k] == score[lo:hi].max() and (not starts or k - starts[-1] > half):
                 starts.append(int(k))
-    onsets = [(first + k) / rate + a.t0 for k in starts]
+    # When each play began: where its sound starts, less the file's lead-in.
+    onsets = [(first + k) / rate + a.t0 - lead for k in starts]
 
     zero, stop = a.zero, a.stop
     piece = int(0.1 * rate)
