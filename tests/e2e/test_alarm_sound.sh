@@ -10,9 +10,11 @@
 #     message box;
 #   - a wave file with an 18-byte format chunk, as some editors write it: heard as the chime;
 #   - a different chime put in place afterwards: that one is heard, not the one cached before;
-#   - no sound server at all: the desktop's bell every second, and nothing reaches the server.
-# The sound theme here is the tests' own (its alarm a sweep, which tells each restart from the
-# next); the program finds it where it finds the desktop's, through XDG_DATA_DIRS.
+#   - no sound server at all: the desktop's bell every second, and nothing reaches the server;
+#   - no chime, with the desktop's own sound theme: its alarm, played afresh every second.
+# For the damaged files the sound theme is the tests' own (its alarm a sweep, which tells each
+# restart from the next); the program finds it where it finds the desktop's, through
+# XDG_DATA_DIRS. The last case has the desktop's own.
 #
 # usage: test_alarm_sound.sh /path/to/build/lumiroka
 set -u
@@ -102,7 +104,7 @@ alarm "second alarm" 4.5 && heard "second alarm" chime 5
 alarm "third alarm" 4.5 && heard "third alarm" chime 5
 for bad in empty random huge-header ogg-renamed missing; do
     if [[ $bad == missing ]]; then rm -f "$app/justtime.wav"; else cp "$snd/bad/$bad.wav" "$app/justtime.wav"; fi
-    alarm "$bad chime" 2.5 && heard "$bad chime" theme 3
+    alarm "$bad chime" 1.5 && heard "$bad chime" theme 2
     e2e_require_app
 done
 cp "$snd/format-18.wav" "$app/justtime.wav"
@@ -138,15 +140,51 @@ if [[ -x "${BELL_WATCH:-}" ]]; then
 else
     e2e_fail "BELL_WATCH does not name the bell watcher (ctest sets it)"
 fi
+
 snd_record_stop
 cp "$snd/rec.wav" "$E2E_ARTIFACTS/alarm_sound.wav" 2>/dev/null
+REC_T0=$SND_REC_T0
+
+# ------------------------------------------------------------------ the desktop's own theme
+# The same program with the desktop's sound theme (Debian's sound-theme-freedesktop) and no
+# chime, on a sound server of its own: a server's cache keeps one sound per event name, and
+# the tests' theme had its alarm there. The theme's alarm-clock-elapsed rings for 6.1 s with
+# a ring that comes back every 1.03 s, so one play alone would give six rings: eight in 7.5 s
+# are eight plays. What follows START・STOP is not looked at here (the last play's rings go
+# on, as they should).
+real_theme=/usr/share/sounds/freedesktop/stereo/alarm-clock-elapsed.oga
+theme_entry=""
+if [[ -f $real_theme ]]; then
+    e2e_kill_app
+    snd_down
+    rm -f "$app/justtime.wav"
+    sox -q -t ogg "$real_theme" -b 16 -e signed-integer -r "$SND_RATE" "$snd/ref/desktop-theme.wav" ||
+        e2e_fail "sox cannot read the sound theme's alarm"
+    snd_up "$snd/server2" || e2e_die "the second sound server did not come up"
+    snd_record_start "$snd/rec2.wav" || e2e_die "cannot record the second sound server"
+    # A cache of its own too: libcanberra keeps where it found each theme sound in
+    # $XDG_CACHE_HOME, and would find the tests' theme there.
+    mkdir -p "$E2E_TMP/cache2"
+    PULSE_SERVER=$SND_PULSE_SERVER XDG_DATA_DIRS=/usr/local/share:/usr/share XDG_CACHE_HOME="$E2E_TMP/cache2" \
+        e2e_launch_app
+    win=$(e2e_main_window) || e2e_die "no main window with the desktop's theme"
+    e2e_track "$(snd_watch_captions "$win" "$captions")"
+    alarm "desktop's theme" 7.5
+    theme_entry="desktop's theme|desktop-theme|8|$ZERO|$STOP|$STOP"
+    e2e_require_app
+    snd_record_stop
+else
+    e2e_fail "the desktop's sound theme is not installed ($real_theme; Debian: sound-theme-freedesktop)"
+fi
 
 # ------------------------------------------------------------------ what was heard
+[[ -n $theme_entry ]] && ALARMS+=("$theme_entry|rec2.wav|$SND_REC_T0")
 for entry in "${ALARMS[@]}"; do
-    IFS='|' read -r name ref expect zero stop until <<<"$entry"
+    IFS='|' read -r name ref expect zero stop until rec t0 <<<"$entry"
+    rec=${rec:-rec.wav} t0=${t0:-$REC_T0}
     quiet=()
     ((expect < 0)) && quiet=(--silent) # nothing may reach the server
-    out=$(/usr/bin/python3 "$E2E_LIB_DIR/sound/chimes.py" "$snd/rec.wav" "$snd/ref/$ref.wav" --t0 "$SND_REC_T0" \
+    out=$(/usr/bin/python3 "$E2E_LIB_DIR/sound/chimes.py" "$snd/$rec" "$snd/ref/$ref.wav" --t0 "$t0" \
         --zero "$zero" --stop "$stop" --until "$until" --expect "$expect" --label "$name" "${quiet[@]}" 2>&1)
     rc=$?
     printf '%s\n' "$out"
