@@ -63,8 +63,8 @@ cp "$E2E_BIN" "$app/lumiroka" && cp -r "$assets/gif" "$app/" && cp "$chime" "$ap
 E2E_BIN="$app/lumiroka"
 
 # ------------------------------------------------------------------ server, desktop, program
+e2e_at_exit snd_down # also what a failed start left running
 snd_up "$snd/server" || e2e_die "the sound server did not come up"
-e2e_at_exit snd_down
 e2e_start_session
 snd_record_start "$snd/rec.wav" || e2e_die "cannot record the sound server"
 export PULSE_SERVER=$SND_PULSE_SERVER XDG_DATA_DIRS="$E2E_TMP/share" XDG_DATA_HOME="$E2E_TMP/data"
