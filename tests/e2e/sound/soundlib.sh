@@ -97,11 +97,12 @@ snd_wait() {
     return 1
 }
 
-# snd_record_start FILE: records the null sink's monitor, 16-bit stereo at 48 kHz.
+# snd_record_start FILE: records the null sink's monitor, 16-bit stereo at 48 kHz. With a
+# 50 ms buffer: with 10 ms, a loaded machine now and then lost a few samples of the recording.
 snd_record_start() {
     SND_REC_FILE=$1
     "${SND_ENV[@]}" parec -d $SND_SINK.monitor --file-format=wav --format=s16le --rate=$SND_RATE --channels=2 \
-        --latency-msec=10 "$SND_REC_FILE" 2>"$SND_DIR/parec.log" &
+        --latency-msec=50 "$SND_REC_FILE" 2>"$SND_DIR/parec.log" &
     SND_REC_PID=$!
     # Recording once the file has its first samples past the header.
     snd_wait 5 snd_recording || { snd_logs; return 1; }
