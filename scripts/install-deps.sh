@@ -10,17 +10,19 @@ set -euo pipefail
 
 mode=${1:-run}
 
-build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev
-            libgl-dev libfontconfig-dev libxcb1-dev libxcb-xinput-dev libwayland-dev wayland-protocols)
-# The X11 and Wayland platform plugins, the sound stack and a Japanese font for the
-# character's lines.
-run_pkgs=(qt6-qpa-plugins qt6-wayland libqt6multimedia6 libpulse0 fonts-ipafont-gothic)
+build_pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev
+            libgl-dev libfontconfig-dev libxcb1-dev libxcb-xinput-dev libwayland-dev wayland-protocols libcanberra-dev)
+# The X11 and Wayland platform plugins, a Japanese font for the character's lines, and the
+# alarm's sound: libcanberra with its back end for PulseAudio and PipeWire, and the desktop's
+# sound theme, whose alarm rings when the chime file cannot play.
+run_pkgs=(qt6-qpa-plugins qt6-wayland fonts-ipafont-gothic libcanberra0 libcanberra-pulse sound-theme-freedesktop)
 test_pkgs=(libgtest-dev clang-format git xvfb xauth xdotool openbox trayer x11-utils x11-apps imagemagick wmctrl
            appstream desktop-file-utils dpkg-dev file dbus-daemon dbus-bin
            at-spi2-core gir1.2-atspi-2.0 python3-gi gir1.2-gtk-3.0
            mutter kwin-x11 xfwm4 xfce4-panel xfconf xfce4-notifyd
            sway xwayland waybar wtype grim mako-notifier kwin-wayland libkf5service-bin gnome-shell
-           clang libclang-rt-14-dev)
+           clang libclang-rt-14-dev
+           pipewire pipewire-pulse wireplumber pulseaudio-utils sox libsox-fmt-base python3-numpy)
 
 windows_pkgs=(cmake g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 fonts-wine nsis zip
               fonts-ipafont-gothic
@@ -35,7 +37,8 @@ elif [ "$mode" = windows ]; then
 fi
 
 # Sound needs a sound server; desktops bring PipeWire or PulseAudio. Add PulseAudio only
-# where neither is installed, so an existing PipeWire set-up is left alone.
+# where neither is installed, so an existing PipeWire set-up is left alone. The tests bring
+# their own PipeWire (with pipewire-pulse, which PulseAudio would conflict with).
 if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'ok installed' &&
    ! dpkg-query -W -f='${Status}' pulseaudio 2>/dev/null | grep -q 'ok installed'; then
     [ "$mode" = run ] && wanted+=(pulseaudio)

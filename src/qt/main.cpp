@@ -172,7 +172,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     const lumiroka::AssetDirs assets = lumiroka::AssetDirs::besideExecutable(lumiroka::executableDir());
-    lumiroka::LazyAlarmSound sound(QString::fromStdString(assets.find("justtime.wav")), lumiroka::pluginDirs());
+    lumiroka::CanberraAlarmSound sound(assets);
     lumiroka::QtTrayIcon tray(QStringLiteral(":/icons/lumiroka-16.png"));
     lumiroka::QtSettingsStore store;
     lumiroka::UnseededRandomSource random;

@@ -37,8 +37,12 @@ e2e_expect_eq "package version" 1.2 "$(dpkg-deb -f "$deb" Version)"
 e2e_expect_eq "package architecture" "$(dpkg --print-architecture)" "$(dpkg-deb -f "$deb" Architecture)"
 depends=", $(dpkg-deb -f "$deb" Depends | tr -s ' ')"
 e2e_log "Depends: ${depends#, }"
-for dep in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins; do
+for dep in libqt6widgets6 qt6-qpa-plugins libcanberra0; do
     e2e_check "depends on $dep" grep -qE "[,|] $dep( |,|$)" <<<"$depends"
+done
+recommends=", $(dpkg-deb -f "$deb" Recommends | tr -s ' ')"
+for dep in libcanberra-pulse sound-theme-freedesktop; do
+    e2e_check "recommends $dep" grep -qE "[,|] $dep( |,|$)" <<<"$recommends"
 done
 e2e_check "depends on a Japanese font" grep -qE '[,|] fonts-(ipafont|ipaexfont|noto-cjk|vlgothic|takao)' <<<"$depends"
 

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QSettings>
-#include <QSoundEffect>
 #include <QtTest>
 
 #include <random>
@@ -16,10 +15,11 @@
 #include "gif/gifwriter.h"
 #include "harness.h"
 #include "qt/picturebox.h"
-#include "qt/qtalarmsound.h"
 #include "qt/qtsettingsstore.h"
+#include "qt/sound.h"
 #include "qt/tray.h"
 #include "settings/settings.h"
+#include "wave/wave.h"
 
 using namespace lumiroka;
 using namespace lumiroka::testing;
@@ -62,9 +62,8 @@ private:
     }
 
 private slots:
-    void chimeLoadsAndPlaysWithoutTheBell();
-    void missingOrBrokenChimeRingsTheBell();
-    void soundBackEndLoadsOnFirstUseOrFallsBack();
+    void chimeIsFoundAndCheckedAtEachCountdown();
+    void withoutTheSoundLibraryTheBellRings();
     void realStoreKeepsDecimalTextInItsIniFile();
     void damagedSettingsFilesGiveDefaults_data();
     void damagedSettingsFilesGiveDefaults();
@@ -77,66 +76,68 @@ private slots:
     void embeddedTrayIconOpensTheMenuOnTheRelease();
 };
 
-void TestPlatform::chimeLoadsAndPlaysWithoutTheBell()
+// A chime as the generator writes it: 16-bit mono PCM, `tone` picks the samples.
+static QByteArray waveFile(int tone)
 {
-    int bells = 0;
-    QtAlarmSound sound(qtAssets() + "/justtime.wav", [&] { ++bells; });
-    QVERIFY(!sound.effect()); // nothing is loaded until needed
-    sound.prepare();
-    QVERIFY(sound.effect());
-    QTRY_VERIFY(sound.effect()->status() != QSoundEffect::Loading);
-    QCOMPARE(sound.effect()->status(), QSoundEffect::Ready);
-    const QSoundEffect *effect = sound.effect();
-    sound.play();
-    sound.play();
-    QCOMPARE(sound.effect(), effect); // loaded once, restarted on every play
-    QCOMPARE(bells, 0);
+    QByteArray samples;
+    for (int i = 0; i < 4800; ++i) {
+        const qint16 value = static_cast<qint16>((i * tone % 200 - 100) * 100);
+        samples.append(static_cast<char>(value & 0xff)).append(static_cast<char>((value >> 8) & 0xff));
+    }
+    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
+    return "RIFF" + u32(36 + samples.size()) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(48000) + u32(96000) +
+           u16(2) + u16(16) + "data" + u32(samples.size()) + samples;
 }
 
-void TestPlatform::missingOrBrokenChimeRingsTheBell()
+void TestPlatform::chimeIsFoundAndCheckedAtEachCountdown()
 {
-    int bells = 0;
-    QtAlarmSound missing(QStringLiteral("/nonexistent/justtime.wav"), [&] { ++bells; });
-    missing.play();
-    missing.play();
-    QCOMPARE(bells, 2);
-
+    // The decision about the file, made before anything reaches the sound library (none
+    // is loaded here, so no sound server on the machine is touched).
     QTemporaryDir dir;
     const QString path = dir.filePath("justtime.wav");
-    writeFile(path, QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24));
-    int brokenBells = 0;
-    QtAlarmSound broken(path, [&] { ++brokenBells; });
-    broken.play(); // still loading: the failure answers this play
-    QTRY_COMPARE(brokenBells, 1);
-    const QSoundEffect *failed = broken.effect();
-    broken.play(); // a failed effect is dropped and the bell rings
-    QCOMPARE(brokenBells, 2);
-    QVERIFY(broken.effect() == nullptr || broken.effect() != failed);
+    CanberraAlarmSound sound(
+        AssetDirs({dir.path().toStdString()}), [] {}, "liblumiroka-no-such.so.0");
 
-    // A good file put in place afterwards is picked up by the fresh attempt.
-    QFile::remove(path);
-    QVERIFY(QFile::copy(qtAssets() + "/justtime.wav", path));
-    broken.play();
-    QTRY_VERIFY(broken.effect() && broken.effect()->status() == QSoundEffect::Ready);
-    QCOMPARE(brokenBells, 2);
+    sound.prepare(); // no file yet
+    QVERIFY(!sound.chimeProblem().empty());
+    QVERIFY(sound.source() != CanberraAlarmSound::Source::Chime);
+
+    writeFile(path, waveFile(3)); // put in place while the program runs
+    sound.prepare();
+    QCOMPARE(QString::fromStdString(sound.chimeProblem()), QString());
+    const std::string first = sound.chimeId();
+    QVERIFY(!first.empty());
+
+    // Replaced by another chime of the same size: cached under a new name, never the old sound.
+    writeFile(path, waveFile(7));
+    sound.prepare();
+    QVERIFY(sound.chimeProblem().empty());
+    QVERIFY(sound.chimeId() != first);
+
+    writeFile(path, QByteArray()); // then emptied
+    sound.prepare();
+    QVERIFY(!sound.chimeProblem().empty());
+    QVERIFY(sound.source() != CanberraAlarmSound::Source::Chime);
+
+    // A wave file past the size cap is refused from what was read, not read whole.
+    QByteArray huge = waveFile(3);
+    huge.append(QByteArray(static_cast<qsizetype>(wave::kMaxFileBytes), '\0'));
+    writeFile(path, huge);
+    sound.prepare();
+    QVERIFY2(QString::fromStdString(sound.chimeProblem()).contains("larger"), sound.chimeProblem().c_str());
 }
 
-void TestPlatform::soundBackEndLoadsOnFirstUseOrFallsBack()
+void TestPlatform::withoutTheSoundLibraryTheBellRings()
 {
     int bells = 0;
-    LazyAlarmSound sound(qtAssets() + "/justtime.wav", {"/nonexistent", LUMIROKA_SOUND_PLUGIN_DIR}, [&] { ++bells; });
-    QVERIFY(!sound.loaded());
+    CanberraAlarmSound sound(
+        AssetDirs({qtAssets().toStdString()}), [&] { ++bells; }, "liblumiroka-no-such.so.0");
     sound.prepare();
-    QVERIFY(sound.loaded());
+    QCOMPARE(sound.source(), CanberraAlarmSound::Source::Bell);
     sound.play();
-    QCOMPARE(bells, 0);
-
-    LazyAlarmSound without(qtAssets() + "/justtime.wav", {"/nonexistent"}, [&] { ++bells; });
-    without.prepare();
-    without.play();
-    without.play();
-    QVERIFY(!without.loaded());
-    QCOMPARE(bells, 2);
+    sound.play();
+    QCOMPARE(bells, 2); // every second of the alarm
 }
 
 void TestPlatform::realStoreKeepsDecimalTextInItsIniFile()
