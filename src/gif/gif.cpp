@@ -325,6 +325,18 @@ Image decode(const std::uint8_t *data, std::size_t size, std::string &error)
     return failed(error, "damaged: the file ends before its picture");
 }
 
+Image decodeFile(const std::uint8_t *data, std::size_t size, std::string &error)
+{
+    if (size > kMaxFileBytes)
+        return failed(error, "larger than a picture can be");
+    return decode(data, size, error);
+}
+
+std::string unreadable(const std::string &systemReason)
+{
+    return "cannot be read (" + systemReason + ")";
+}
+
 Canvas scaled(const Image &from, int width, int height)
 {
     Canvas to;

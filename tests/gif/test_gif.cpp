@@ -180,6 +180,7 @@ TEST(Gif, FilesWithoutAPictureAreRefusedWithAReason)
         {"code size 9", 10, 9, "damaged: its code size 9 is not 1 to 8"},
         {"no width", 5, 0, "damaged: the picture is empty (0 pixels on a side)"},
         {"left of the frame past the screen", 1, 2, "damaged: the picture lies outside its screen"},
+        {"top of the frame past the screen", 3, 2, "damaged: the picture lies outside its screen"},
         {"an unknown block", 0, 0x2d, "damaged: an unknown block before the picture"},
         {"the trailer first", 0, 0x3b, "damaged: the file holds no picture"},
     };
@@ -235,6 +236,22 @@ TEST(Gif, PicturesOverThePixelBudgetAreRefused)
     // At the budget, a picture is shown.
     placed.left = 0;
     EXPECT_EQ(decoded(encode(placed), error).width, kMaxSide) << error;
+}
+
+TEST(Gif, FilesOverTheSizeCapAreRefusedUnreadAndTheSystemsReasonIsPassedOn)
+{
+    // A valid picture padded with trailing bytes to the cap shows; one byte more is refused
+    // without being decoded.
+    Bytes file = encode(twoColours(3, 2));
+    file.resize(lumiroka::gif::kMaxFileBytes, 0);
+    std::string error;
+    EXPECT_EQ(lumiroka::gif::decodeFile(file.data(), file.size(), error).width, 3) << error;
+    EXPECT_EQ(error, "");
+    file.push_back(0);
+    EXPECT_EQ(file.size(), lumiroka::gif::kFileReadBytes);
+    EXPECT_TRUE(lumiroka::gif::decodeFile(file.data(), file.size(), error).empty());
+    EXPECT_EQ(error, "larger than a picture can be");
+    EXPECT_EQ(lumiroka::gif::unreadable("Access is denied."), "cannot be read (Access is denied.)");
 }
 
 TEST(Gif, ScalingKeepsColoursTransparencyAndPremultipliedEdges)
