@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "chara/poses.h"
 #include "chara/randomsource.h"
 #include "core/clock.h"
+#include "core/countdownprogress.h"
 #include "core/runcontrol.h"
 #include "core/timecounter.h"
 #include "forms/assetdirs.h"
@@ -69,12 +71,15 @@ public:
     void Command1_Click(); // OPTION
     void endbutton_Click();
 
-    // Notification area: add the icon, remove it, show the time in its tooltip.
+    // Notification area: add the icon (and watch for the area going away), remove it, show
+    // the time in its tooltip.
     void tuskicon1();
     void tuskicon2();
     void tuskicon3();
     // The notification area went away; a window hidden in it comes back.
     void trayLost();
+    // While the icon is in: whether the notification area is still there.
+    void traytimer_Timer();
     // Back from the notification area (or the taskbar), in normal state, on screen.
     void restoreFromTray();
 
@@ -105,26 +110,25 @@ public:
 
     // The wait of a click on the running character: this many passes over the pending
     // events, each paced to `pause` after the previous one so that the reaction lasts
-    // about a second on any machine without spinning. Tests set the pause to zero.
+    // about a second on any machine without spinning. Tests set the pause to zero, or
+    // watch the pacing through a sleeper of their own.
     static constexpr int kClickWaitPasses = 2001;
+    using Sleeper = std::function<void(std::chrono::steady_clock::time_point until)>;
     void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
+    void setClickWaitSleeper(Sleeper sleepUntil) { m_sleepUntil = std::move(sleepUntil); }
 
     // How long after the alarm comes in front a key press on START・STOP counts as typing
     // meant for another program, when the window did not have the keyboard before zero.
     static constexpr std::chrono::milliseconds kTypingGuard{2000};
 
-    // The length, in seconds, the countdown in progress is measured against (0: none).
-    int countdownLength() const { return m_countdownLength; }
-
 private:
     void setTimedCaption();
-    // Works out the taskbar progress from the state of the count and tells the window
-    // when it changed. Run at the end of every handler that can change it.
+    // Tells the window the taskbar progress when it changed. Run at the end of every
+    // handler that can change it.
     void updateProgress();
-    // A change handler stored `value` in `field`: a move of the person's (not showtime
-    // writing back the counted time) while a countdown is in progress starts a new length.
-    // Returns whether it was such a move; the tick's own write-back leaves the progress to
-    // the end of the tick, so no half-updated time is ever shown.
+    // A change handler stored `value` in `field`. Returns whether it was a move of the
+    // person's, not showtime writing back the counted time; the tick's own write-back
+    // leaves the progress to the end of the tick, so no half-updated time is ever shown.
     bool barMoved(std::int16_t &field, int value);
     void clickWait();
 
@@ -139,13 +143,12 @@ private:
     menuform m_menuform;
     std::string m_lastSettingsWarning;
     std::chrono::microseconds m_clickPause{500};
+    Sleeper m_sleepUntil;
     // When the last alarm came in front, and whether the window had the keyboard before.
     std::optional<std::chrono::nanoseconds> m_alarmRaisedAt;
     bool m_keyboardBeforeAlarm = false;
     bool m_ending = false;
-    int m_countdownLength = 0;
-    Progress m_progress = Progress::None;
-    double m_progressFraction = 0;
+    CountdownProgress m_progress;
 };
 
 } // namespace lumiroka
