@@ -111,7 +111,21 @@ TEST(Gif, DamagedButReadablePicturesShowAsWritten)
             const Image image = decoded(encode(p), error);
             ASSERT_EQ(error, "") << c.name << ", picture " << n;
             ASSERT_EQ(pixelsOf(image), expected(p)) << c.name << ", picture " << n;
+            // What is kept of the frame (and drawn) ends at the screen's edge.
+            ASSERT_LE(image.frameLeft + image.frameWidth, image.width) << c.name << ", picture " << n;
+            ASSERT_LE(image.frameTop + image.frameHeight, image.height) << c.name << ", picture " << n;
         }
+}
+
+TEST(Gif, AnIndexPastTheColourTableIsTransparent)
+{
+    Picture p = twoColours(4, 1);
+    // A table of two colours; the data's code size, 2, allows indices up to 3.
+    p.indices = {0, 1, 2, 3};
+    std::string error;
+    const Image image = decoded(encode(p), error);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(pixelsOf(image), (std::vector<std::uint32_t>{0xff102030u, 0xfff0e0d0u, 0, 0}));
 }
 
 TEST(Gif, DataCutShortShowsWhatWasDecodedAndTheRestTransparent)
@@ -161,6 +175,11 @@ TEST(Gif, FilesWithoutAPictureAreRefusedWithAReason)
         EXPECT_TRUE(decoded(cut, error).empty()) << "cut at " << length;
         EXPECT_NE(error, "") << "cut at " << length;
     }
+
+    // The signature alone: read to its last byte, then the header is missing.
+    const std::string signature = "GIF89a";
+    EXPECT_TRUE(decode(reinterpret_cast<const std::uint8_t *>(signature.data()), signature.size(), error).empty());
+    EXPECT_EQ(error, "damaged: the file ends inside its header");
 
     const std::string text = "not a picture at all";
     EXPECT_TRUE(decode(reinterpret_cast<const std::uint8_t *>(text.data()), text.size(), error).empty());
@@ -272,6 +291,23 @@ TEST(Gif, ScalingKeepsColoursTransparencyAndPremultipliedEdges)
     EXPECT_GT(big.pixels[2] >> 24, 0u);   // the edge blends...
     EXPECT_LT(big.pixels[2] >> 24, 255u); // ...between the two
     EXPECT_TRUE(lumiroka::gif::scaled(half, 0, 5).pixels.empty());
+
+    // Each target pixel weighs its four nearest source pixels by nearness: doubled, the
+    // pixels a quarter of the way from a corner take 9/16 of it, 3/16 of each neighbour and
+    // 1/16 of the far corner (rounded to the nearest level).
+    Image corners{2, 2, 0, 0, 2, 2, {0, 1, 2, 3}, std::vector<std::uint32_t>(256, 0), {}};
+    corners.colours[0] = 0xff000000u; // black
+    corners.colours[1] = 0xffff0000u; // red
+    corners.colours[2] = 0xff00ff00u; // green
+    corners.colours[3] = 0xff0000ffu; // blue
+    const Canvas doubled = lumiroka::gif::scaled(corners, 4, 4);
+    ASSERT_EQ(doubled.pixels.size(), 16u);
+    EXPECT_EQ(doubled.pixels[1 * 4 + 1], 0xff303010u) << std::hex << doubled.pixels[5];
+    EXPECT_EQ(doubled.pixels[1 * 4 + 2], 0xff8f1030u) << std::hex << doubled.pixels[6];
+    EXPECT_EQ(doubled.pixels[2 * 4 + 1], 0xff108f30u) << std::hex << doubled.pixels[9];
+    EXPECT_EQ(doubled.pixels[2 * 4 + 2], 0xff30308fu) << std::hex << doubled.pixels[10];
+    EXPECT_EQ(doubled.pixels[0], 0xff000000u); // the corners themselves, clamped at the edge
+    EXPECT_EQ(doubled.pixels[15], 0xff0000ffu);
 }
 
 // A small frame on a large screen is scaled as if the transparent screen around it were
