@@ -103,6 +103,13 @@ const Row kRows[] = {
       {End, 0, kDown, kStands, kQuiet, none},
       {Move, 3, kDown, kStands, kQuiet, std::nullopt},
       {Update, 3, kDown, kRuns, kQuiet, normal(1)}}},
+    {"HoursCountInTheShare",
+     {{Update, 7200, kDown, kRuns, kQuiet, normal(1)}, {Update, 5400, kDown, kRuns, kQuiet, normal(0.75)}}},
+    {"StoppedAtOneSecondToGoIsStillPaused",
+     {{Update, 4, kDown, kRuns, kQuiet, normal(1)},
+      {Update, 3, kDown, kStands, kQuiet, paused(0.75)},
+      {Move, 1, kDown, kStands, kQuiet, paused(1)},
+      {Update, 1, kDown, kStands, kQuiet, std::nullopt}}},
     {"CountdownFromNothingRunsOnFromAFullHour",
      {{Update, 0, kDown, kRuns, kQuiet, normal(0)}, {Update, 3599, kDown, kRuns, kQuiet, normal(1)}}},
 };
