@@ -173,10 +173,12 @@ std::vector<int> interlacedRows(int height)
 {
     std::vector<int> rows;
     rows.reserve(static_cast<std::size_t>(height));
-    constexpr int starts[] = {0, 4, 2, 1};
-    constexpr int steps[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass)
-        for (int y = starts[pass]; y < height; y += steps[pass])
+    struct Pass
+    {
+        int start, step;
+    };
+    for (const Pass pass : {Pass{0, 8}, Pass{4, 8}, Pass{2, 4}, Pass{1, 2}})
+        for (int y = pass.start; y < height; y += pass.step)
             rows.push_back(y);
     return rows;
 }
