@@ -252,9 +252,15 @@ TEST(Gif, PicturesOverThePixelBudgetAreRefused)
     std::string error;
     EXPECT_TRUE(decoded(encode(placed), error).empty());
     EXPECT_EQ(error, "too large (its screen is 1025 x 1 pixels; at most 1024 on a side)");
-    // At the budget, a picture is shown.
+    // At the budget, a picture is shown, on either side.
     placed.left = 0;
     EXPECT_EQ(decoded(encode(placed), error).width, kMaxSide) << error;
+    Picture tall = twoColours(1, kMaxSide);
+    tall.screenWidth = tall.screenHeight = 0;
+    EXPECT_EQ(decoded(encode(tall), error).height, kMaxSide) << error;
+    tall.top = 1;
+    EXPECT_TRUE(decoded(encode(tall), error).empty());
+    EXPECT_EQ(error, "too large (its screen is 1 x 1025 pixels; at most 1024 on a side)");
 }
 
 TEST(Gif, FilesOverTheSizeCapAreRefusedUnreadAndTheSystemsReasonIsPassedOn)
