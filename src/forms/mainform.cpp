@@ -99,10 +99,9 @@ void mainform::trayLost()
 
 void mainform::traytimer_Timer()
 {
-    if (m_fe.tray.isAvailable())
-        return;
-    m_window.traytimer().stop();
-    trayLost();
+    // The window comes back from the lost icon's place, which ends the watch (tuskicon2).
+    if (!m_fe.tray.isAvailable())
+        trayLost();
 }
 
 // ---------------------------------------------------------------- notification area
