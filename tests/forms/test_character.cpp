@@ -324,28 +324,45 @@ TEST(Click, WaitIsPacedOnAGridOfItsPauseFromTheClick)
     using std::chrono::steady_clock;
     Harness h;
     h.form->ssbutton_Click();
-    constexpr std::chrono::microseconds kPause{500};
-    h.form->setClickWaitPause(kPause);
     std::vector<steady_clock::time_point> sleeps;
     std::vector<int> passesBeforeSleep;
+    steady_clock::time_point firstAsked;
     h.form->setClickWaitSleeper([&](steady_clock::time_point until) {
+        if (sleeps.empty())
+            firstAsked = steady_clock::now();
         sleeps.push_back(until);
         passesBeforeSleep.push_back(h.window.passes);
     });
-    const auto before = steady_clock::now();
+    for (const std::chrono::microseconds pause : {std::chrono::microseconds(500), std::chrono::microseconds(1)}) {
+        h.form->setClickWaitPause(pause);
+        sleeps.clear();
+        passesBeforeSleep.clear();
+        const int passesBefore = h.window.passes;
+        const auto before = steady_clock::now();
+        h.form->picbox_Click(0);
+        // A sleep after every pass, each one pause further on from the click: about a
+        // second in all, however long the passes themselves took.
+        ASSERT_EQ(sleeps.size(), static_cast<std::size_t>(mainform::kClickWaitPasses)) << pause.count();
+        EXPECT_GE(sleeps.front(), before + pause);
+        EXPECT_LE(sleeps.front(), firstAsked + pause) << "the first sleep is one pause from the click";
+        for (std::size_t i = 1; i < sleeps.size(); ++i)
+            if (sleeps[i] - sleeps[i - 1] != pause || passesBeforeSleep[i] != passesBefore + static_cast<int>(i) + 1) {
+                ADD_FAILURE() << "sleep " << i << " is off the grid";
+                break;
+            }
+        EXPECT_EQ(sleeps.back() - sleeps.front(), pause * (mainform::kClickWaitPasses - 1));
+    }
+    constexpr std::chrono::microseconds kPause{500};
+
+    // Without a sleeper of its own the wait really sleeps: never shorter than its passes'
+    // pauses.
+    h.form->setClickWaitSleeper({});
+    h.form->setClickWaitPause(std::chrono::microseconds(10));
+    const auto slept = steady_clock::now();
     h.form->picbox_Click(0);
-    const auto after = steady_clock::now();
-    // A sleep after every pass, each one pause further on from the click: about a second
-    // in all, however long the passes themselves took.
-    ASSERT_EQ(sleeps.size(), static_cast<std::size_t>(mainform::kClickWaitPasses));
-    EXPECT_GE(sleeps.front(), before + kPause);
-    EXPECT_LE(sleeps.front(), after + kPause);
-    for (std::size_t i = 1; i < sleeps.size(); ++i)
-        if (sleeps[i] - sleeps[i - 1] != kPause || passesBeforeSleep[i] != static_cast<int>(i) + 1) {
-            ADD_FAILURE() << "sleep " << i << " is off the grid";
-            break;
-        }
-    EXPECT_EQ(sleeps.back() - sleeps.front(), kPause * (mainform::kClickWaitPasses - 1));
+    EXPECT_GE(steady_clock::now() - slept, std::chrono::microseconds(10) * mainform::kClickWaitPasses);
+    h.form->setClickWaitPause(kPause);
+    h.form->setClickWaitSleeper([&](steady_clock::time_point until) { sleeps.push_back(until); });
 
     // Ending the program stops the wait before its next sleep.
     sleeps.clear();

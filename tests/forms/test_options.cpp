@@ -80,6 +80,15 @@ TEST(Options, OkStoresAllThreeAndAppliesAtOnce)
     EXPECT_EQ(h.store.writes, writes + 3);
     EXPECT_NE(h.form->picbox(1), same);
     EXPECT_EQ(pathOf(h.form->picbox(1)), pathOf(same));
+
+    // Back to the first character: each button stores its own number.
+    h.dialog.whileOpen = [&] {
+        h.dialog.selectOption(0);
+        h.form->optionformObject().Command1_Click();
+    };
+    h.form->Command1_Click();
+    EXPECT_EQ(h.store.at("charano"), "0");
+    EXPECT_EQ(h.form->settings().charano, 0);
 }
 
 TEST(Options, ClosingWithoutOkDiscardsChangesAndTheNextOpeningShowsTheStore)
