@@ -302,18 +302,22 @@ TEST(Gif, ScalingKeepsColoursTransparencyAndPremultipliedEdges)
     // pixels a quarter of the way from a corner take 9/16 of it, 3/16 of each neighbour and
     // 1/16 of the far corner (rounded to the nearest level).
     Image corners{2, 2, 0, 0, 2, 2, {0, 1, 2, 3}, std::vector<std::uint32_t>(256, 0), {}};
-    corners.colours[0] = 0xff000000u; // black
+    corners.colours[0] = 0xff808080u; // grey
     corners.colours[1] = 0xffff0000u; // red
     corners.colours[2] = 0xff00ff00u; // green
     corners.colours[3] = 0xff0000ffu; // blue
     const Canvas doubled = lumiroka::gif::scaled(corners, 4, 4);
     ASSERT_EQ(doubled.pixels.size(), 16u);
-    EXPECT_EQ(doubled.pixels[1 * 4 + 1], 0xff303010u) << std::hex << doubled.pixels[5];
-    EXPECT_EQ(doubled.pixels[1 * 4 + 2], 0xff8f1030u) << std::hex << doubled.pixels[6];
-    EXPECT_EQ(doubled.pixels[2 * 4 + 1], 0xff108f30u) << std::hex << doubled.pixels[9];
-    EXPECT_EQ(doubled.pixels[2 * 4 + 2], 0xff30308fu) << std::hex << doubled.pixels[10];
-    EXPECT_EQ(doubled.pixels[0], 0xff000000u); // the corners themselves, clamped at the edge
+    EXPECT_EQ(doubled.pixels[1 * 4 + 1], 0xff787858u) << std::hex << doubled.pixels[5];
+    EXPECT_EQ(doubled.pixels[1 * 4 + 2], 0xffa72848u) << std::hex << doubled.pixels[6];
+    EXPECT_EQ(doubled.pixels[2 * 4 + 1], 0xff28a748u) << std::hex << doubled.pixels[9];
+    EXPECT_EQ(doubled.pixels[2 * 4 + 2], 0xff383897u) << std::hex << doubled.pixels[10];
+    EXPECT_EQ(doubled.pixels[0], 0xff808080u); // the corners themselves, clamped at the edge
     EXPECT_EQ(doubled.pixels[15], 0xff0000ffu);
+    // The smallest target is one pixel; nothing, or an empty picture, gives nothing.
+    EXPECT_EQ(lumiroka::gif::scaled(corners, 1, 1).pixels.size(), 1u);
+    EXPECT_TRUE(lumiroka::gif::scaled(corners, 4, 0).pixels.empty());
+    EXPECT_TRUE(lumiroka::gif::scaled(Image{}, 4, 4).pixels.empty());
 }
 
 // A small frame on a large screen is scaled as if the transparent screen around it were
