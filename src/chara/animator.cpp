@@ -7,8 +7,8 @@ namespace lumiroka {
 
 int CharaAnimator::draw(RandomSource &random, int ways)
 {
-    const int n = static_cast<int>(ways * random.next()) + 1;
-    return n > ways ? ways : n; // a source that strays to 1.0 must not leave the range
+    // A source's values stay below 1, so the draw stays within 1..ways.
+    return static_cast<int>(ways * random.next()) + 1;
 }
 
 AnimationStep CharaAnimator::tick(bool frozen, bool running, RandomSource &random)

@@ -16,8 +16,6 @@ TickSchedule::Duration TickSchedule::untilNext(Duration now) const
 
 std::int64_t TickSchedule::takeDue(Duration now)
 {
-    if (now < m_origin)
-        return 0;
     const std::int64_t elapsed = (now - m_origin) / m_period;
     const std::int64_t due = elapsed - m_done;
     if (due <= 0)

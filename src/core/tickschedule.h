@@ -17,7 +17,6 @@ public:
     explicit TickSchedule(Duration period = std::chrono::seconds(1)) : m_period(period) {}
 
     void start(Duration now);
-    Duration period() const { return m_period; }
 
     // When the next tick is due, on the same time line as `now`.
     Duration nextDue() const { return m_origin + m_period * (m_done + 1); }
@@ -28,8 +27,6 @@ public:
     // Number of ticks that have fallen due by `now` and were not yet taken; they count
     // as taken from here on.
     std::int64_t takeDue(Duration now);
-
-    std::int64_t ticksTaken() const { return m_done; }
 
 private:
     Duration m_period;

@@ -6,10 +6,10 @@ namespace lumiroka {
 
 std::string twoDigits(int value)
 {
-    std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string digits = std::to_string(value);
     if (digits.size() < 2)
-        digits.insert(0, 2 - digits.size(), '0');
-    return value < 0 ? "-" + digits : digits;
+        digits.insert(0, 1, '0');
+    return digits;
 }
 
 std::string clockText(int hours, int minutes, int seconds)
@@ -39,14 +39,12 @@ bool TimeCounter::countup()
     return true;
 }
 
-void TimeCounter::countdown(const std::function<void()> &timeup)
+bool TimeCounter::countdown()
 {
     --seccount;
     if (seccount == 0 && mincount == 0 && hourcount == 0) {
-        if (timeup)
-            timeup();
         countmode = 0;
-        return;
+        return true;
     }
     if (seccount == -1) {
         seccount = kMaxMinSec;
@@ -58,6 +56,7 @@ void TimeCounter::countdown(const std::function<void()> &timeup)
     }
     if (hourcount == -1)
         hourcount = 0;
+    return false;
 }
 
 void TimeCounter::clear()

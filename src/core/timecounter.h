@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace lumiroka {
 
-// Renders a time field with at least two digits and a leading zero ("07", "59", "99").
+// Renders a time field (0..99) with two digits and a leading zero ("07", "59", "99").
 std::string twoDigits(int value);
 
 // "HH:MM:SS" with plain colons, as shown in the caption and the tray tooltip.
@@ -40,11 +39,11 @@ public:
     // the display keeps showing that the count ran to its limit.
     bool countup();
 
-    // One second down. On the step from 00:00:01 to 00:00:00 it calls `timeup`, then
-    // turns the direction to counting up so the running tick measures the overrun.
-    // A count that was already at 00:00:00 (all bars moved to zero while counting down)
-    // continues at 00:59:59 without an alarm.
-    void countdown(const std::function<void()> &timeup);
+    // One second down. Returns true on the step from 00:00:01 to 00:00:00, the time-up:
+    // the direction has then turned to counting up, so the running tick measures the
+    // overrun. A count that was already at 00:00:00 (all bars moved to zero while counting
+    // down) continues at 00:59:59 without a time-up.
+    bool countdown();
 
     void clear();
     std::string clockText() const { return lumiroka::clockText(hourcount, mincount, seccount); }

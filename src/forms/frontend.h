@@ -5,9 +5,11 @@
 // forms' handlers, and carries out these calls. Texts are UTF-8.
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <string>
 
+#include "core/countdownprogress.h"
 #include "forms/assetdirs.h"
 
 namespace lumiroka {
@@ -27,8 +29,8 @@ using PictureRef = std::shared_ptr<const Picture>;
 
 // An interval timer of the main window. Whether it is enabled is the one record of what
 // it drives: the count runs exactly while `swtimer` is active, the alarm repeats exactly
-// while `soundtimer` is. While active it calls its handler every interval, also inside
-// modal waits, menus and the click's wait.
+// while `soundtimer` is, the tray host is watched exactly while `traytimer` is. While active it calls its handler every
+// interval, also inside modal waits, menus and the click's wait.
 class IntervalTimer
 {
 public:
@@ -49,15 +51,6 @@ enum class TimeField
     Second,
 };
 
-// What the taskbar button (Windows) or the launcher entry (Linux) shows of the count.
-enum class Progress
-{
-    None,      // no bar: a stopwatch, a reset timer
-    Normal,    // a countdown running: the bar holds the share still to go
-    Paused,    // a countdown stopped part-way: the share still to go, marked as paused
-    Attention, // the alarm ringing: the whole bar, marked as urgent
-};
-
 // The main window as the forms see it.
 class MainWindow
 {
@@ -67,6 +60,7 @@ public:
     virtual IntervalTimer &swtimer() = 0;
     virtual IntervalTimer &charatimer1() = 0;
     virtual IntervalTimer &soundtimer() = 0;
+    virtual IntervalTimer &traytimer() = 0;
 
     virtual void setCaption(const std::string &text) = 0;
     // The count's progress on the taskbar button; `fraction` (0..1) is the share of the
@@ -132,6 +126,12 @@ enum class OptionCheck
     check2, // to the notification area when minimized
 };
 
+// The place of a box in OptionValues::checks, and in a front end's own array of the boxes.
+inline std::size_t checkIndex(OptionCheck box)
+{
+    return box == OptionCheck::check1 ? 0 : 1;
+}
+
 // What the options dialog's controls hold: the selected character button (-1: none)
 // and the two boxes, each 0 clear, 1 ticked, 2 shaded.
 struct OptionValues
@@ -160,26 +160,32 @@ public:
     // running meanwhile.
     virtual void showModal(const OptionValues &values) = 0;
     virtual bool isShown() const = 0;
+    // Gone at once, controls and all, before the call returns; showModal then returns too.
     virtual void close() = 0;
 
-    // The controls of the shown dialog. The character buttons option1(0..2) are one
-    // exclusive group.
+    // What the controls of the shown dialog hold. The character buttons option1(0..2) are
+    // one exclusive group.
     virtual bool option(int index) const = 0;
-    virtual void selectOption(int index) = 0;
     virtual int check(OptionCheck box) const = 0;
-    virtual void setCheck(OptionCheck box, int value) = 0;
 
     // A modal message box with an OK button and no icon.
     virtual void messageBox(const std::string &title, const std::string &text) = 0;
 };
 
+// The icon's button events, as the code the main form's Form_MouseMove takes for `x`: the
+// release of the left and of the right button over the icon.
+inline constexpr int kTrayLeftButtonUp = 514;
+inline constexpr int kTrayRightButtonUp = 517;
+
 // The icon in the desktop's notification area. The forms keep the pairing of add and
-// remove; removing an absent icon is harmless.
+// remove, and watch for the notification area going away; removing an absent icon is
+// harmless.
 class TrayIcon
 {
 public:
     virtual ~TrayIcon() = default;
-    // Whether the desktop has a notification area right now.
+    // Whether the desktop has a notification area right now; asked every couple of seconds
+    // while the icon is in it.
     virtual bool isAvailable() const = 0;
     virtual void add(const std::string &toolTip) = 0;
     virtual void remove() = 0;

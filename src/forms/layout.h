@@ -31,6 +31,9 @@ inline constexpr int kMainHeight = 2070;
 inline constexpr int kSwtimerMs = 1000;
 inline constexpr int kSoundtimerMs = 1000;
 inline constexpr int kCharatimer1Ms = 500;
+// While the icon is in the notification area, how often the forms ask whether the area is
+// still there: no desktop tells a program that its tray host went away.
+inline constexpr int kTraytimerMs = 2000;
 
 inline constexpr Control timerbox{"timerbox", "", {1710, 0, 1635, 465}};
 inline constexpr Control hourbox{"hourbox", "00", {1755, 30, 465, 405}};

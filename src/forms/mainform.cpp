@@ -15,6 +15,7 @@ mainform::mainform(FrontEnd frontEnd)
 {
     m_window.swtimer().setInterval(layout::kSwtimerMs);
     m_window.soundtimer().setInterval(layout::kSoundtimerMs);
+    m_window.traytimer().setInterval(layout::kTraytimerMs);
     // The animation runs from the window's creation and is never switched off.
     m_window.charatimer1().setInterval(layout::kCharatimer1Ms);
     m_window.charatimer1().start();
@@ -79,9 +80,7 @@ void mainform::Form_MouseMove(int, int, float x, float)
 {
     // The icon's button releases; the presses, double clicks, hovering and ordinary
     // movement over the client area (x 0..221) do nothing.
-    constexpr float kLeftButtonUp = 514;
-    constexpr float kRightButtonUp = 517;
-    if (x == kLeftButtonUp || x == kRightButtonUp)
+    if (x == kTrayLeftButtonUp || x == kTrayRightButtonUp)
         m_window.popupMenu();
 }
 
@@ -118,15 +117,24 @@ void mainform::trayLost()
         restoreFromTray();
 }
 
+void mainform::traytimer_Timer()
+{
+    // The window comes back from the lost icon's place, which ends the watch (tuskicon2).
+    if (!m_fe.tray.isAvailable())
+        trayLost();
+}
+
 // ---------------------------------------------------------------- notification area
 
 void mainform::tuskicon1()
 {
     m_fe.tray.add(kProductName);
+    m_window.traytimer().start();
 }
 
 void mainform::tuskicon2()
 {
+    m_window.traytimer().stop();
     m_fe.tray.remove();
 }
 
@@ -163,7 +171,8 @@ void mainform::countup()
 
 void mainform::countdown()
 {
-    m_time.countdown([this] { timeup(); });
+    if (m_time.countdown())
+        timeup();
     showtime();
 }
 
@@ -180,12 +189,11 @@ void mainform::showtime()
 bool mainform::barMoved(std::int16_t &field, int value)
 {
     // showtime writes back what the count already holds; only a different value is the
-    // person's move. Moved during a countdown (running or stopped part-way), the bar sets
-    // the time the rest of the countdown is measured against.
+    // person's move.
     const bool moved = field != value;
     field = static_cast<std::int16_t>(value);
-    if (moved && m_countdownLength > 0 && m_time.countmode == 1)
-        m_countdownLength = m_time.totalSeconds();
+    if (moved)
+        m_progress.barMoved(m_time);
     return moved;
 }
 
@@ -237,7 +245,7 @@ void mainform::ssbutton_Click(bool byKeyboard)
         }
         m_run.stop(m_time, sounding);
         if (sounding)
-            m_countdownLength = 0; // silenced: the digits show the overrun, not a countdown
+            m_progress.end(); // silenced: the digits show the overrun, not a countdown
         takeSlot(slot::StoppedLong);
         m_window.setMessbox({});
         updateProgress();
@@ -260,7 +268,7 @@ void mainform::resetbutton_Click()
         return;
     m_window.setMessbox({});
     m_run.reset(m_time);
-    m_countdownLength = 0;
+    m_progress.end();
     m_window.setCaption(kProductName);
     showtime();
     updateProgress();
@@ -287,26 +295,8 @@ void mainform::timeup()
 
 void mainform::updateProgress()
 {
-    const int remaining = m_time.totalSeconds();
-    Progress state = Progress::None;
-    double fraction = 0;
-    if (m_window.soundtimer().isActive()) {
-        state = Progress::Attention;
-        fraction = 1;
-    } else if (m_time.countmode == 1 && (m_window.swtimer().isActive() || m_countdownLength > 0)) {
-        // A countdown started (or started again after a silenced alarm) is measured
-        // against the time it started from; so is one that ran past 00:00:00 after the
-        // bars were moved there, from 00:59:59.
-        if (remaining > m_countdownLength)
-            m_countdownLength = remaining;
-        state = m_window.swtimer().isActive() ? Progress::Normal : Progress::Paused;
-        fraction = m_countdownLength > 0 ? static_cast<double>(remaining) / m_countdownLength : 0;
-    }
-    if (state == m_progress && fraction == m_progressFraction)
-        return;
-    m_progress = state;
-    m_progressFraction = fraction;
-    m_window.setProgress(state, fraction);
+    if (const auto shown = m_progress.update(m_time, isRunning(), m_window.soundtimer().isActive()))
+        m_window.setProgress(shown->state, shown->fraction);
 }
 
 void mainform::soundtimer_Timer()
@@ -394,8 +384,14 @@ void mainform::clickWait()
         m_window.processEvents();
         if (m_ending)
             return;
-        if (m_clickPause.count() > 0)
-            std::this_thread::sleep_until(begin + m_clickPause * (pass + 1));
+        if (m_clickPause.count() <= 0)
+            continue;
+        // On a grid from the start: a pass that ran late takes nothing from the next.
+        const auto until = begin + m_clickPause * (pass + 1);
+        if (m_sleepUntil)
+            m_sleepUntil(until);
+        else
+            std::this_thread::sleep_until(until);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "chara/poses.h"
 #include "chara/randomsource.h"
 #include "core/clock.h"
+#include "core/countdownprogress.h"
 #include "core/runcontrol.h"
 #include "core/timecounter.h"
 #include "forms/assetdirs.h"
@@ -73,12 +75,15 @@ public:
     void Command1_Click(); // OPTION
     void endbutton_Click();
 
-    // Notification area: add the icon, remove it, show the time in its tooltip.
+    // Notification area: add the icon (and watch for the area going away), remove it, show
+    // the time in its tooltip.
     void tuskicon1();
     void tuskicon2();
     void tuskicon3();
     // The notification area went away; a window hidden in it comes back.
     void trayLost();
+    // While the icon is in: whether the notification area is still there.
+    void traytimer_Timer();
     // Back from the notification area (or the taskbar), in normal state, on screen.
     void restoreFromTray();
 
@@ -109,9 +114,12 @@ public:
 
     // The wait of a click on the running character: this many passes over the pending
     // events, each paced to `pause` after the previous one so that the reaction lasts
-    // about a second on any machine without spinning. Tests set the pause to zero.
+    // about a second on any machine without spinning. Tests set the pause to zero, or
+    // watch the pacing through a sleeper of their own.
     static constexpr int kClickWaitPasses = 2001;
+    using Sleeper = std::function<void(std::chrono::steady_clock::time_point until)>;
     void setClickWaitPause(std::chrono::microseconds pause) { m_clickPause = pause; }
+    void setClickWaitSleeper(Sleeper sleepUntil) { m_sleepUntil = std::move(sleepUntil); }
 
     // When the alarm came in front while the person was using another program, keys that
     // reach the window are typing meant for that program until they pause this long: only
@@ -120,18 +128,14 @@ public:
     // Whether keys reaching the window are taken for typing meant elsewhere.
     bool typingGuarded() const { return m_typingGuard; }
 
-    // The length, in seconds, the countdown in progress is measured against (0: none).
-    int countdownLength() const { return m_countdownLength; }
-
 private:
     void setTimedCaption();
-    // Works out the taskbar progress from the state of the count and tells the window
-    // when it changed. Run at the end of every handler that can change it.
+    // Tells the window the taskbar progress when it changed. Run at the end of every
+    // handler that can change it.
     void updateProgress();
-    // A change handler stored `value` in `field`: a move of the person's (not showtime
-    // writing back the counted time) while a countdown is in progress starts a new length.
-    // Returns whether it was such a move; the tick's own write-back leaves the progress to
-    // the end of the tick, so no half-updated time is ever shown.
+    // A change handler stored `value` in `field`. Returns whether it was a move of the
+    // person's, not showtime writing back the counted time; the tick's own write-back
+    // leaves the progress to the end of the tick, so no half-updated time is ever shown.
     bool barMoved(std::int16_t &field, int value);
     void clickWait();
 
@@ -146,15 +150,14 @@ private:
     menuform m_menuform;
     std::string m_lastSettingsWarning;
     std::chrono::microseconds m_clickPause{500};
+    Sleeper m_sleepUntil;
     // The typing guard: on from an alarm that came while another program had the
     // keyboard, until a click or a key after a pause; the last key that reached the window
     // (or the alarm's coming, before any).
     bool m_typingGuard = false;
     std::chrono::nanoseconds m_lastKeyAt{};
     bool m_ending = false;
-    int m_countdownLength = 0;
-    Progress m_progress = Progress::None;
-    double m_progressFraction = 0;
+    CountdownProgress m_progress;
 };
 
 } // namespace lumiroka

@@ -5,52 +5,22 @@
 
 namespace lumiroka {
 
-namespace {
-std::size_t at(OptionCheck box)
-{
-    return box == OptionCheck::check1 ? 0 : 1;
-}
-} // namespace
-
-bool optionform::option(int index) const
-{
-    return m_dialog.isShown() ? m_dialog.option(index) : m_controls.option == index;
-}
-
-void optionform::selectOption(int index)
-{
-    m_controls.option = index;
-    if (m_dialog.isShown())
-        m_dialog.selectOption(index);
-}
-
-int optionform::check(OptionCheck box) const
-{
-    return m_dialog.isShown() ? m_dialog.check(box) : m_controls.checks[at(box)];
-}
-
-void optionform::setCheck(OptionCheck box, int value)
-{
-    m_controls.checks[at(box)] = value;
-    if (m_dialog.isShown())
-        m_dialog.setCheck(box, value);
-}
-
 void optionform::loadsetting()
 {
     m_main.applyStoredSettings();
+    // Only ever while no dialog is shown (the dialog is modal): the next showing starts from here.
     const SettingsValues &shared = m_main.settings();
-    selectOption(shared.charano);
-    setCheck(OptionCheck::check1, shared.check1value);
-    setCheck(OptionCheck::check2, shared.check2value);
+    m_controls = {shared.charano, {shared.check1value, shared.check2value}};
 }
 
 void optionform::setsetting()
 {
+    // Read while the dialog is shown: OK stores before it closes the dialog, which takes
+    // its controls with it.
     SettingsValues chosen;
-    chosen.charano = option(0) ? 0 : option(1) ? 1 : 2;
-    chosen.check1value = static_cast<std::int16_t>(check(OptionCheck::check1));
-    chosen.check2value = static_cast<std::int16_t>(check(OptionCheck::check2));
+    chosen.charano = m_dialog.option(0) ? 0 : m_dialog.option(1) ? 1 : 2;
+    chosen.check1value = static_cast<std::int16_t>(m_dialog.check(OptionCheck::check1));
+    chosen.check2value = static_cast<std::int16_t>(m_dialog.check(OptionCheck::check2));
     // All three apply at once, not only the character.
     m_main.settings() = chosen;
 

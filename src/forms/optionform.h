@@ -15,7 +15,7 @@ public:
 
     // Store -> shared settings -> controls.
     void loadsetting();
-    // Controls -> store, and all three choices apply at once.
+    // The shown dialog's controls -> store, and all three choices apply at once.
     void setsetting();
     // Modal; returns once the dialog is closed.
     void show();
@@ -24,15 +24,9 @@ public:
     void Command2_Click(); // version
 
 private:
-    // The controls, whether the dialog is shown or not.
-    bool option(int index) const;
-    void selectOption(int index);
-    int check(OptionCheck box) const;
-    void setCheck(OptionCheck box, int value);
-
     mainform &m_main;
     OptionsDialog &m_dialog;
-    // What the controls hold while no dialog is shown; each showing starts from it.
+    // What the dialog's controls start from at its next showing.
     OptionValues m_controls;
 };
 

@@ -173,10 +173,12 @@ std::vector<int> interlacedRows(int height)
 {
     std::vector<int> rows;
     rows.reserve(static_cast<std::size_t>(height));
-    constexpr int starts[] = {0, 4, 2, 1};
-    constexpr int steps[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass)
-        for (int y = starts[pass]; y < height; y += steps[pass])
+    struct Pass
+    {
+        int start, step;
+    };
+    for (const Pass pass : {Pass{0, 8}, Pass{4, 8}, Pass{2, 4}, Pass{1, 2}})
+        for (int y = pass.start; y < height; y += pass.step)
             rows.push_back(y);
     return rows;
 }
@@ -323,6 +325,18 @@ Image decode(const std::uint8_t *data, std::size_t size, std::string &error)
         return image;
     }
     return failed(error, "damaged: the file ends before its picture");
+}
+
+Image decodeFile(const std::uint8_t *data, std::size_t size, std::string &error)
+{
+    if (size > kMaxFileBytes)
+        return failed(error, "larger than a picture can be");
+    return decode(data, size, error);
+}
+
+std::string unreadable(const std::string &systemReason)
+{
+    return "cannot be read (" + systemReason + ")";
 }
 
 Canvas scaled(const Image &from, int width, int height)

@@ -23,6 +23,9 @@ namespace lumiroka::gif {
 constexpr int kMaxSide = 1024;
 // A pose is a few kilobytes; a file far beyond that is not one, and is not read.
 constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
+// How much of a picture file a front end reads: one byte past the cap tells a file that is
+// over it, without reading the rest.
+constexpr std::size_t kFileReadBytes = kMaxFileBytes + 1;
 
 // A picture as it is stored: one colour index per pixel of the frame, which may cover only
 // part of the picture (the rest is transparent). About a quarter of the memory of 32-bit
@@ -63,6 +66,12 @@ struct Image
 // transparent). On failure an empty image, and `error` says why in a few words meant for
 // the person who put the file there.
 Image decode(const std::uint8_t *data, std::size_t size, std::string &error);
+
+// A picture file as a front end read it: its first kFileReadBytes at most. A file over the
+// size cap is refused; otherwise the same as decode().
+Image decodeFile(const std::uint8_t *data, std::size_t size, std::string &error);
+// Why a picture file could not be opened or read, from the system's own reason.
+std::string unreadable(const std::string &systemReason);
 
 // Part of the picture resized to `width` x `height` pixels for the whole screen: the
 // rectangle around the frame, at (left, top) of that size, rows from the top. Everything

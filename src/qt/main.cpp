@@ -183,7 +183,6 @@ int main(int argc, char **argv)
     lumiroka::mainform form({window, window.optionsDialog(), tray, sound, store, random, clock, assets});
     window.connectForm(form);
     tray.onNotify = [&form](int message) { form.Form_MouseMove(0, 0, static_cast<float>(message), 0); };
-    tray.onLost = [&form] { form.trayLost(); };
     tray.setMenu(window.trayMenu().hostMenu());
     form.Form_Load();
     const int code = app.exec();

@@ -109,7 +109,7 @@ std::size_t at(TimeField field)
 QtMainWindow::QtMainWindow(const Clock &clock)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_swtimer(clock, this), m_charatimer1(this), m_soundtimer(this), m_dialog(this)
+      m_swtimer(clock, this), m_charatimer1(this), m_soundtimer(this), m_traytimer(this), m_dialog(this)
 {
     setObjectName(QStringLiteral("mainform"));
     setWindowTitle(qs(kProductName));
@@ -118,6 +118,7 @@ QtMainWindow::QtMainWindow(const Clock &clock)
     m_swtimer.setObjectName(QStringLiteral("swtimer"));
     m_charatimer1.setObjectName(QStringLiteral("charatimer1"));
     m_soundtimer.setObjectName(QStringLiteral("soundtimer"));
+    m_traytimer.setObjectName(QStringLiteral("traytimer"));
 
     createDigits();
     createBars();
@@ -223,6 +224,7 @@ void QtMainWindow::connectForm(mainform &form)
     connect(&m_swtimer, &TickTimer::timeout, this, [&form] { form.swtimer_Timer(); });
     connect(&m_charatimer1, &QTimer::timeout, this, [&form] { form.charatimer1_Timer(); });
     connect(&m_soundtimer, &QTimer::timeout, this, [&form] { form.soundtimer_Timer(); });
+    connect(&m_traytimer, &QTimer::timeout, this, [&form] { form.traytimer_Timer(); });
     connect(m_bars[at(TimeField::Hour)], &QScrollBar::valueChanged, this, [&form] { form.hourbar_Change(); });
     connect(m_bars[at(TimeField::Minute)], &QScrollBar::valueChanged, this, [&form] { form.minbar_Change(); });
     connect(m_bars[at(TimeField::Second)], &QScrollBar::valueChanged, this, [&form] { form.secbar_Change(); });

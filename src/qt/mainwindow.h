@@ -22,7 +22,7 @@ namespace lumiroka {
 class Clock;
 class mainform;
 
-// The timer window in Qt Widgets: the controls as designed, the three timers, and the
+// The timer window in Qt Widgets: the controls as designed, the four timers, and the
 // routing of every event to its handler on the form. It decides nothing itself.
 class QtMainWindow : public QWidget, public MainWindow
 {
@@ -44,6 +44,7 @@ public:
     IntervalTimer &swtimer() override { return m_swtimer; }
     IntervalTimer &charatimer1() override { return m_charatimer1; }
     IntervalTimer &soundtimer() override { return m_soundtimer; }
+    IntervalTimer &traytimer() override { return m_traytimer; }
     void setCaption(const std::string &text) override;
     void setProgress(Progress state, double fraction) override;
     int bar(TimeField field) const override;
@@ -83,6 +84,7 @@ private:
     TickTimer m_swtimer;
     QtIntervalTimer m_charatimer1;
     QtIntervalTimer m_soundtimer;
+    QtIntervalTimer m_traytimer;
     WindowRaiser m_raiser;
     QtOptionsDialog m_dialog;
     QtTrayMenu m_menu;

@@ -20,10 +20,6 @@ QString qs(const char *text)
 {
     return QString::fromUtf8(text);
 }
-std::size_t at(OptionCheck box)
-{
-    return box == OptionCheck::check1 ? 0 : 1;
-}
 } // namespace
 
 int OptionCheckBox::value() const
@@ -135,19 +131,9 @@ bool QtOptionsDialog::option(int index) const
     return m_option1.at(static_cast<std::size_t>(index))->isChecked();
 }
 
-void QtOptionsDialog::selectOption(int index)
-{
-    m_option1.at(static_cast<std::size_t>(index))->setChecked(true);
-}
-
 int QtOptionsDialog::check(OptionCheck box) const
 {
-    return m_checks[at(box)]->value();
-}
-
-void QtOptionsDialog::setCheck(OptionCheck box, int value)
-{
-    m_checks[at(box)]->setValue(value);
+    return m_checks[checkIndex(box)]->value();
 }
 
 void QtOptionsDialog::showModal(const OptionValues &values)
@@ -165,8 +151,12 @@ void QtOptionsDialog::showModal(const OptionValues &values)
 
 void QtOptionsDialog::close()
 {
-    if (m_dialog)
-        m_dialog->close();
+    // Gone at once, as on Windows: from here on the controls are nobody's to read, and the
+    // modal loop ends behind the caller.
+    const QPointer<QDialog> dialog = m_dialog;
+    m_dialog = nullptr;
+    if (dialog)
+        dialog->close();
 }
 
 void QtOptionsDialog::hide()

@@ -48,9 +48,7 @@ public:
     bool isShown() const override { return m_dialog; }
     void close() override;
     bool option(int index) const override;
-    void selectOption(int index) override;
     int check(OptionCheck box) const override;
-    void setCheck(OptionCheck box, int value) override;
     void messageBox(const std::string &title, const std::string &text) override;
 
 private:

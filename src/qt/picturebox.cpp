@@ -23,16 +23,16 @@ std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error
         return std::make_shared<const QtPicture>();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return refused(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
-    const QByteArray bytes = file.read(static_cast<qint64>(gif::kMaxFileBytes) + 1);
-    if (bytes.size() > static_cast<qsizetype>(gif::kMaxFileBytes))
-        return refused(QStringLiteral("larger than a picture can be"));
+        return refused(QString::fromStdString(gif::unreadable(file.errorString().toStdString())));
+    const QByteArray bytes = file.read(static_cast<qint64>(gif::kFileReadBytes));
+    if (file.error() != QFileDevice::NoError)
+        return refused(QString::fromStdString(gif::unreadable(file.errorString().toStdString())));
     // Our own reader rather than QImageReader: one pixel budget for both front ends, checked
     // on the logical screen before anything is allocated (Qt's reader reports the frame's
     // size and then allocates the screen's), and the damaged files it refuses are shown.
     std::string why;
-    const gif::Image image = gif::decode(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size()), why);
+    const gif::Image image = gif::decodeFile(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                                             static_cast<std::size_t>(bytes.size()), why);
     if (image.empty())
         return refused(QString::fromStdString(why));
     // Premultiplied, the format the window is painted in, so that each frame of the
@@ -46,7 +46,7 @@ std::shared_ptr<const QtPicture> loadPicture(const QString &path, QString *error
     // fromImage, not QPixmap::load: load() goes through QPixmapCache and would hand two
     // slots the same cached pixmap.
     return std::make_shared<const QtPicture>(QPixmap::fromImage(std::move(frame)),
-                                             QPoint(image.frameLeft, image.frameTop), QSize(image.width, image.height));
+                                             QPoint(image.frameLeft, image.frameTop));
 }
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}

@@ -7,17 +7,16 @@
 
 namespace lumiroka {
 
-// A picture as the Qt front end holds it: the pixels of its frame, placed at `offset` on a
-// screen of `size` (transparent around the frame). A small frame on a large screen costs
-// only the frame.
+// A picture as the Qt front end holds it: the pixels of its frame, placed at `offset` on
+// its screen (transparent around the frame). A small frame on a large screen costs only
+// the frame.
 class QtPicture : public Picture
 {
 public:
     QtPicture() = default;
-    QtPicture(QPixmap pixmap, QPoint offset, QSize size) : pixmap(std::move(pixmap)), offset(offset), size(size) {}
+    QtPicture(QPixmap pixmap, QPoint offset) : pixmap(std::move(pixmap)), offset(offset) {}
     const QPixmap pixmap;
     const QPoint offset;
-    const QSize size;
 };
 
 // Loads a GIF file with the reader both front ends share (src/gif), under its pixel budget,

@@ -7,15 +7,11 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
 namespace lumiroka {
 
 namespace {
-constexpr int kHostCheckMs = 2000;
-constexpr int kLeftButtonUp = 514;
-constexpr int kRightButtonUp = 517;
 
 // Qt's embedded (XEmbed) tray icon is a widget of this name; it acts on the press.
 bool isEmbeddedIcon(QObject *object)
@@ -24,11 +20,7 @@ bool isEmbeddedIcon(QObject *object)
 }
 } // namespace
 
-QtTrayIcon::QtTrayIcon(QString iconFile) : m_iconFile(std::move(iconFile)), m_hostCheck(std::make_unique<QTimer>())
-{
-    m_hostCheck->setInterval(kHostCheckMs);
-    connect(m_hostCheck.get(), &QTimer::timeout, this, &QtTrayIcon::checkHost);
-}
+QtTrayIcon::QtTrayIcon(QString iconFile) : m_iconFile(std::move(iconFile)) {}
 
 QtTrayIcon::~QtTrayIcon()
 {
@@ -55,9 +47,9 @@ void QtTrayIcon::add(const std::string &toolTip)
             if (!onNotify)
                 return;
             if (why == QSystemTrayIcon::Trigger)
-                onNotify(kLeftButtonUp);
+                onNotify(kTrayLeftButtonUp);
             else if (why == QSystemTrayIcon::Context)
-                onNotify(kRightButtonUp);
+                onNotify(kTrayRightButtonUp);
         });
         if (m_menu)
             m_icon->setContextMenu(m_menu);
@@ -65,12 +57,10 @@ void QtTrayIcon::add(const std::string &toolTip)
     m_icon->setToolTip(QString::fromStdString(toolTip));
     watchClicks(true);
     m_icon->show();
-    m_hostCheck->start();
 }
 
 void QtTrayIcon::remove()
 {
-    m_hostCheck->stop();
     watchClicks(false);
     if (m_icon)
         m_icon->hide();
@@ -115,20 +105,11 @@ bool QtTrayIcon::eventFilter(QObject *watched, QEvent *event)
     const bool over = static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint());
     if (type == QEvent::MouseButtonRelease && over && onNotify) {
         if (mouse->button() == Qt::LeftButton)
-            onNotify(kLeftButtonUp);
+            onNotify(kTrayLeftButtonUp);
         else if (mouse->button() == Qt::RightButton)
-            onNotify(kRightButtonUp);
+            onNotify(kTrayRightButtonUp);
     }
     return true;
-}
-
-void QtTrayIcon::checkHost()
-{
-    if (!m_icon || !m_icon->isVisible() || QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    m_hostCheck->stop();
-    if (onLost)
-        onLost();
 }
 
 } // namespace lumiroka

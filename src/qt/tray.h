@@ -11,13 +11,11 @@
 
 class QMenu;
 class QSystemTrayIcon;
-class QTimer;
 
 namespace lumiroka {
 
-// QSystemTrayIcon-backed icon. Qt reports neither the release of a button over an
-// embedded (XEmbed) icon nor the loss of the tray host: the icon watches the embedded
-// icon's mouse events itself, and checks for the host every few seconds while it is shown.
+// QSystemTrayIcon-backed icon. Qt does not report the release of a button over an
+// embedded (XEmbed) icon: the icon watches the embedded icon's mouse events itself.
 // A StatusNotifier host decides itself when a click counts and tells through D-Bus.
 class QtTrayIcon : public QObject, public TrayIcon
 {
@@ -37,22 +35,18 @@ public:
     // StatusNotifier host: KDE, Xfce, GNOME's AppIndicator extension). Null for none.
     void setMenu(QMenu *menu);
 
-    // A button event over the icon, as the mouse message the main window decodes
-    // (514: left button released, 517: right button released).
+    // A button event over the icon, as the code the main form decodes (kTrayLeftButtonUp,
+    // kTrayRightButtonUp).
     std::function<void(int message)> onNotify;
-    // The notification area went away while the icon was in it.
-    std::function<void()> onLost;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void checkHost();
     void watchClicks(bool on);
 
     QString m_iconFile;
     std::unique_ptr<QSystemTrayIcon> m_icon;
-    std::unique_ptr<QTimer> m_hostCheck;
     QPointer<QMenu> m_menu;
     bool m_watching = false;
 };

@@ -47,8 +47,9 @@ std::optional<std::int16_t> parseInt16(std::string_view text)
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    // from_chars would take a second minus sign; only digits may follow the sign.
-    if (text.empty() || text.size() > 16 || text.front() < '0' || text.front() > '9')
+    // from_chars would take a second minus sign; only digits may follow the sign. A number
+    // too long for a long is refused by from_chars itself.
+    if (text.empty() || text.front() < '0' || text.front() > '9')
         return std::nullopt;
     long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -42,7 +42,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     win32::TickCountClock clock;
 
     win32::Win32MainWindow window(instance, clock);
-    win32::Win32TrayIcon tray(window.handle(), window.smallIcon(), win32::Win32MainWindow::kTrayCheckId);
+    win32::Win32TrayIcon tray(window.handle(), window.smallIcon());
     mainform form({window, window.optionsDialog(), tray, sound, store, random, clock, assets});
     window.connectForm(form, tray);
     form.Form_Load();

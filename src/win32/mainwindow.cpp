@@ -79,7 +79,7 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, const Clock &clock)
     m_taskbar = std::make_unique<TaskbarProgress>(m_window); // nothing is loaded yet
     // The shell's announcement also reaches a program run as administrator.
     ChangeWindowMessageFilterEx(m_window, m_taskbarButtonCreated, MSGFLT_ALLOW, nullptr);
-    for (WindowTimer *timer : {static_cast<WindowTimer *>(&m_swtimer), &m_charatimer1, &m_soundtimer}) {
+    for (WindowTimer *timer : {static_cast<WindowTimer *>(&m_swtimer), &m_charatimer1, &m_soundtimer, &m_traytimer}) {
         timer->attach(m_window);
         m_timers.push_back(timer);
     }
@@ -164,9 +164,8 @@ void Win32MainWindow::connectForm(mainform &form, Win32TrayIcon &tray)
     m_swtimer.onTick = [&form] { form.swtimer_Timer(); };
     m_charatimer1.onTick = [&form] { form.charatimer1_Timer(); };
     m_soundtimer.onTick = [&form] { form.soundtimer_Timer(); };
+    m_traytimer.onTick = [&form] { form.traytimer_Timer(); };
     m_picbox.onClick = [&form] { form.picbox_Click(0); };
-    m_timers.push_back(&tray.hostCheck());
-    tray.onLost = [&form] { form.trayLost(); };
     m_dialog.connectForm(form.optionformObject());
 }
 

@@ -27,7 +27,7 @@ namespace lumiroka::win32 {
 class Win32TrayIcon;
 
 // The timer window: real BUTTON, SCROLLBAR and STATIC controls at their designed places,
-// scaled to the monitor's density, the three timers, and the routing of every message to
+// scaled to the monitor's density, the four timers, and the routing of every message to
 // its handler on the form. It decides nothing itself.
 class Win32MainWindow : public MainWindow
 {
@@ -38,7 +38,7 @@ public:
         kSwtimerId = 1,
         kCharatimer1Id,
         kSoundtimerId,
-        kTrayCheckId,
+        kTraytimerId,
         kNoActivateId,
     };
 
@@ -61,6 +61,7 @@ public:
     IntervalTimer &swtimer() override { return m_swtimer; }
     IntervalTimer &charatimer1() override { return m_charatimer1; }
     IntervalTimer &soundtimer() override { return m_soundtimer; }
+    IntervalTimer &traytimer() override { return m_traytimer; }
     void setCaption(const std::string &text) override;
     void setProgress(Progress state, double fraction) override;
     int bar(TimeField field) const override;
@@ -116,6 +117,7 @@ private:
     GridTimer m_swtimer;
     WindowTimer m_charatimer1{kCharatimer1Id};
     WindowTimer m_soundtimer{kSoundtimerId};
+    WindowTimer m_traytimer{kTraytimerId};
     std::vector<WindowTimer *> m_timers;
     Win32OptionsDialog m_dialog;
 

@@ -24,11 +24,6 @@ enum ControlId : int
     kCheck2,
 };
 
-std::size_t at(OptionCheck box)
-{
-    return box == OptionCheck::check1 ? 0 : 1;
-}
-
 int boxState(int value)
 {
     return value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED;
@@ -113,20 +108,15 @@ bool Win32OptionsDialog::option(int index) const
     return SendMessageW(m_option1.at(static_cast<std::size_t>(index)), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Win32OptionsDialog::selectOption(int index)
-{
-    CheckRadioButton(m_window, kOption1, kOption1 + 2, kOption1 + index);
-}
-
 int Win32OptionsDialog::check(OptionCheck box) const
 {
-    const LRESULT state = SendMessageW(m_checks[at(box)], BM_GETCHECK, 0, 0);
+    const LRESULT state = SendMessageW(m_checks[checkIndex(box)], BM_GETCHECK, 0, 0);
     return state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0;
 }
 
 void Win32OptionsDialog::setCheck(OptionCheck box, int value)
 {
-    SendMessageW(m_checks[at(box)], BM_SETCHECK, static_cast<WPARAM>(boxState(value)), 0);
+    SendMessageW(m_checks[checkIndex(box)], BM_SETCHECK, static_cast<WPARAM>(boxState(value)), 0);
 }
 
 void Win32OptionsDialog::showModal(const OptionValues &values)

@@ -32,9 +32,7 @@ public:
     bool isShown() const override { return m_window != nullptr; }
     void close() override;
     bool option(int index) const override;
-    void selectOption(int index) override;
     int check(OptionCheck box) const override;
-    void setCheck(OptionCheck box, int value) override;
     void messageBox(const std::string &title, const std::string &text) override;
 
 private:
@@ -43,6 +41,7 @@ private:
     void build(const OptionValues &values);
     void layout();
     void destroy();
+    void setCheck(OptionCheck box, int value);
 
     HINSTANCE m_instance;
     HWND m_main = nullptr;

@@ -4,21 +4,10 @@
 #include <memory>
 
 #include "win32/files.h"
-#include "win32/text.h"
 
 namespace lumiroka::win32 {
 
 namespace {
-
-// Why a file cannot be read at all, as the system says it; empty when it can.
-std::string unreadable(const std::string &path)
-{
-    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "cannot be read (" + systemMessage(GetLastError()) + ")";
-    CloseHandle(file);
-    return {};
-}
 
 // `source` (premultiplied) over `target` (opaque).
 std::uint32_t over(std::uint32_t source, std::uint32_t target)
@@ -74,14 +63,12 @@ PictureRef loadPicture(const std::string &path, std::string &error)
     const auto none = [] { return std::make_shared<const Win32Picture>(); };
     if (path.empty())
         return none();
-    if (error = unreadable(path); !error.empty())
-        return none();
     std::vector<char> contents;
-    if (!readFile(path, gif::kMaxFileBytes, contents)) {
-        error = "larger than a picture can be";
+    if (std::string why; !readHead(path, gif::kFileReadBytes, contents, why)) {
+        error = gif::unreadable(why);
         return none();
     }
-    gif::Image image = gif::decode(reinterpret_cast<const std::uint8_t *>(contents.data()), contents.size(), error);
+    gif::Image image = gif::decodeFile(reinterpret_cast<const std::uint8_t *>(contents.data()), contents.size(), error);
     if (image.empty())
         return none();
     return std::make_shared<const Win32Picture>(std::move(image));

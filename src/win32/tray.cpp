@@ -8,7 +8,6 @@
 namespace lumiroka::win32 {
 
 namespace {
-constexpr int kHostCheckMs = 2000;
 // Tooltips are cut to the classic field of 64 characters, the NUL included.
 constexpr std::size_t kTipChars = 63;
 
@@ -19,19 +18,7 @@ BOOL notifyIcon(DWORD message, NOTIFYICONDATAW *record)
 }
 } // namespace
 
-Win32TrayIcon::Win32TrayIcon(HWND window, HICON icon, UINT_PTR hostCheckId)
-    : m_window(window), m_icon(icon), m_hostCheck(hostCheckId)
-{
-    m_hostCheck.attach(window);
-    m_hostCheck.setInterval(kHostCheckMs);
-    m_hostCheck.onTick = [this] {
-        if (!m_shown || isAvailable())
-            return;
-        m_hostCheck.stop();
-        if (onLost)
-            onLost();
-    };
-}
+Win32TrayIcon::Win32TrayIcon(HWND window, HICON icon) : m_window(window), m_icon(icon) {}
 
 Win32TrayIcon::~Win32TrayIcon()
 {
@@ -64,12 +51,10 @@ void Win32TrayIcon::add(const std::string &toolTip)
     m_tip = widen(toolTip);
     m_shown = true;
     notify(NIM_ADD);
-    m_hostCheck.start();
 }
 
 void Win32TrayIcon::remove()
 {
-    m_hostCheck.stop();
     if (!m_shown)
         return;
     m_shown = false;

@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "forms/frontend.h"
-#include "win32/timers.h"
 
 namespace lumiroka::win32 {
 
@@ -14,8 +12,8 @@ namespace lumiroka::win32 {
 // window as WM_MOUSEMOVE with the event code in lParam, which the main form decodes.
 // One icon handle serves the process: a docked icon whose handle is replaced at a modify
 // is left dead by some tray hosts.
-// The message the icon's events come to the main window with: the event (514 the left
-// button released, 517 the right) in lParam. Apart from WM_MOUSEMOVE, so that a pointer
+// The message the icon's events come to the main window with: the event (kTrayLeftButtonUp,
+// kTrayRightButtonUp) in lParam. Apart from WM_MOUSEMOVE, so that a pointer
 // moving over the window can never pass for one.
 inline constexpr UINT kTrayNotifyMessage = WM_APP + 2;
 
@@ -24,13 +22,9 @@ class Win32TrayIcon : public TrayIcon
 public:
     static constexpr UINT kId = 1;
 
-    // `hostCheckId` is a timer id of `window` free for the check below.
-    Win32TrayIcon(HWND window, HICON icon, UINT_PTR hostCheckId);
+    Win32TrayIcon(HWND window, HICON icon);
     ~Win32TrayIcon() override;
 
-    // The notification area went away while the icon was in it.
-    std::function<void()> onLost;
-    WindowTimer &hostCheck() { return m_hostCheck; }
     // The taskbar was created anew (Explorer restarted): the icon has to be added again.
     void taskbarCreated();
 
@@ -46,7 +40,6 @@ private:
     HICON m_icon;
     std::wstring m_tip;
     bool m_shown = false;
-    WindowTimer m_hostCheck;
 };
 
 } // namespace lumiroka::win32

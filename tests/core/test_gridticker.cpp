@@ -54,7 +54,13 @@ TEST(GridTicker, WakesOnTheGridAndDeliversEveryTickThatFellDue)
 {
     Rig r;
     r.clock.t = 5s;
+    // Idle until started: a stray wake-up delivers nothing and asks for no other.
+    EXPECT_FALSE(r.ticker.active());
+    r.wake();
+    EXPECT_EQ(r.ticks, 0);
+    EXPECT_TRUE(r.waker.waits.empty());
     r.ticker.start();
+    EXPECT_TRUE(r.ticker.active());
     EXPECT_EQ(r.waker.waits.back(), 1000ms);
     r.clock.t = 5s + 999ms; // an early wake-up delivers nothing and sleeps out the rest
     r.wake();

@@ -122,5 +122,10 @@ TEST(Lines, OtherCharactersSayNothing)
         EXPECT_EQ(lumiroka::startLine(charano), "") << charano;
         EXPECT_EQ(lumiroka::resumeLine(charano), "") << charano;
         EXPECT_EQ(lumiroka::alarmLine(charano), "") << charano;
+        EXPECT_EQ(lumiroka::remarkLine(charano, 1, true), "") << charano;
     }
+    // Nor does a remark number outside 1..3, on either side.
+    for (int k : {0, 4, -1, INT_MAX})
+        for (bool running : {false, true})
+            EXPECT_EQ(lumiroka::remarkLine(0, k, running), "") << k;
 }

@@ -33,9 +33,21 @@ TEST(ParseInt16, AcceptsSignedDecimalWithBlanks)
         std::string_view text;
         int value;
     };
-    const Row table[] = {{"0", 0},   {"2", 2},         {"-5", -5},         {"+3", 3},
-                         {" 7 ", 7}, {"\t1", 1},       {"1\t ", 1},        {"007", 7},
-                         {"-0", 0},  {"32767", 32767}, {"-32768", -32768}, {" \t+32767\t ", 32767}};
+    const Row table[] = {{"0", 0},
+                         {"2", 2},
+                         {"-5", -5},
+                         {"+3", 3},
+                         {" 7 ", 7},
+                         {"\t1", 1},
+                         {"1\t ", 1},
+                         {"007", 7},
+                         {"-0", 0},
+                         {"32767", 32767},
+                         {"-32768", -32768},
+                         {" \t+32767\t ", 32767},
+                         // A view reads its own characters only, not the text that follows it.
+                         {std::string_view("12345", 2), 12},
+                         {std::string_view("-7x", 2), -7}};
     for (const Row &row : table) {
         const auto got = lumiroka::parseInt16(row.text);
         ASSERT_TRUE(got.has_value()) << '"' << row.text << '"';

@@ -40,7 +40,7 @@ TEST(TickSchedule, ALateTickDoesNotShiftTheNextOne)
     EXPECT_EQ(s.untilNext(kBoot + 1900ms), 100ms);
     EXPECT_EQ(s.nextDue(), kBoot + 2s);
     EXPECT_EQ(s.takeDue(kBoot + 2s), 1);
-    EXPECT_EQ(s.ticksTaken(), 2);
+    EXPECT_EQ(s.nextDue(), kBoot + 3s);
 }
 
 TEST(TickSchedule, ALongStallReportsEveryMissedTick)
@@ -55,7 +55,7 @@ TEST(TickSchedule, ALongStallReportsEveryMissedTick)
     EXPECT_EQ(s.takeDue(kBoot + 1h), 0);
     EXPECT_EQ(s.untilNext(kBoot + 1h + 300ms), 700ms);
     EXPECT_EQ(s.takeDue(kBoot + 1h + 2500ms), 2);
-    EXPECT_EQ(s.ticksTaken(), 3602);
+    EXPECT_EQ(s.nextDue(), kBoot + 1h + 3s);
 }
 
 TEST(TickSchedule, RestartRebasesTheGrid)
@@ -64,7 +64,7 @@ TEST(TickSchedule, RestartRebasesTheGrid)
     s.start(kBoot);
     EXPECT_EQ(s.takeDue(kBoot + 5500ms), 5);
     s.start(kBoot + 5500ms);
-    EXPECT_EQ(s.ticksTaken(), 0);
+    EXPECT_EQ(s.nextDue(), kBoot + 6500ms);
     EXPECT_EQ(s.untilNext(kBoot + 5500ms), 1s);
     EXPECT_EQ(s.takeDue(kBoot + 6s), 0) << "the old grid's tick at 6 s must be gone";
     EXPECT_EQ(s.takeDue(kBoot + 6500ms), 1);
@@ -92,7 +92,6 @@ TEST_P(TickScheduleWakeups, CumulativeCountEqualsElapsedPeriods)
     auto upTo = [&](Ns limit) { return Ns(std::uniform_int_distribution<std::int64_t>(0, limit.count())(rng)); };
 
     TickSchedule s(period);
-    EXPECT_EQ(s.period(), period);
     const Ns origin = kBoot + upTo(1s);
     s.start(origin);
     Ns now = origin;
@@ -115,7 +114,6 @@ TEST_P(TickScheduleWakeups, CumulativeCountEqualsElapsedPeriods)
         total += due;
         const std::int64_t elapsed = (now - origin) / period;
         ASSERT_EQ(total, elapsed) << "wake-up " << i << " at " << (now - origin).count() << " ns";
-        ASSERT_EQ(s.ticksTaken(), total);
         ASSERT_EQ(s.nextDue(), origin + period * (total + 1));
         ASSERT_EQ(s.takeDue(now), 0) << "wake-up " << i << " counted again";
     }

@@ -33,7 +33,7 @@ e2e_log "built $(basename "$deb")"
 
 # ------------------------------------------------------------------ the package's control data
 e2e_expect_eq "package name" lumiroka "$(dpkg-deb -f "$deb" Package)"
-e2e_expect_eq "package version" 1.2 "$(dpkg-deb -f "$deb" Version)"
+e2e_expect_eq "package version" "${LUMIROKA_VERSION:?}" "$(dpkg-deb -f "$deb" Version)"
 e2e_expect_eq "package architecture" "$(dpkg --print-architecture)" "$(dpkg-deb -f "$deb" Architecture)"
 depends=", $(dpkg-deb -f "$deb" Depends | tr -s ' ')"
 e2e_log "Depends: ${depends#, }"
@@ -53,7 +53,7 @@ e2e_at_exit remove_pkg # from here on the package is ours to remove
 apt_get install --no-install-recommends "$deb" >"$E2E_TMP/apt.log" 2>&1 ||
     { cat "$E2E_TMP/apt.log" >&2; e2e_die "apt-get install of the package failed"; }
 e2e_check "apt-get installed the package" pkg_installed
-e2e_expect_eq "/usr/bin/lumiroka --version" "lumiroka 1.2" "$(/usr/bin/lumiroka --version 2>&1)"
+e2e_expect_eq "/usr/bin/lumiroka --version" "lumiroka $LUMIROKA_VERSION" "$(/usr/bin/lumiroka --version 2>&1)"
 
 # orange_character WIN TAG: the picture area shows ピロ, the character at start.
 orange_character() {

@@ -82,7 +82,7 @@ e2e_log "stderr was: $(grep '^lumiroka' "$E2E_TMP/noplugin.err" | tr '\n' ' ')"
 # ------------------------------------------------------------------ --version and --help
 run_nodisplay version --version
 e2e_expect_eq "--version exit code" 0 "$RUN_RC"
-e2e_expect_eq "--version output" "lumiroka 1.2" "$(cat "$RUN_OUT")"
+e2e_expect_eq "--version output" "lumiroka ${LUMIROKA_VERSION:?}" "$(cat "$RUN_OUT")"
 e2e_check "--version prints nothing on stderr" test ! -s "$RUN_ERR"
 e2e_expect_between "--version is quick" "$RUN_MS" 0 3000 ms
 

@@ -135,7 +135,7 @@ class FakeWindow : public MainWindow
 public:
     mainform *form = nullptr; // where the events go, once connected
 
-    FakeTimer sw, chara, sound;
+    FakeTimer sw, chara, sound, tray;
     std::string caption = "Lumiroka";
     std::array<int, 3> bars{};
     std::array<std::string, 3> boxes{"00", "00", "00"};
@@ -154,12 +154,7 @@ public:
     bool ended = false;
     std::vector<std::string> warnings;
     // Every progress the taskbar button was given, in order.
-    struct ProgressCall
-    {
-        Progress state;
-        double fraction;
-        bool operator==(const ProgressCall &) const = default;
-    };
+    using ProgressCall = CountdownProgress::Shown;
     std::vector<ProgressCall> progress;
     // Every call that changes the window state, in order ("minimize", "show"...).
     std::vector<std::string> calls;
@@ -172,6 +167,7 @@ public:
     IntervalTimer &swtimer() override { return sw; }
     IntervalTimer &charatimer1() override { return chara; }
     IntervalTimer &soundtimer() override { return sound; }
+    IntervalTimer &traytimer() override { return tray; }
     void setCaption(const std::string &text) override { caption = text; }
     void setProgress(Progress state, double fraction) override { progress.push_back({state, fraction}); }
     int bar(TimeField field) const override { return bars[index(field)]; }
@@ -301,18 +297,30 @@ public:
         ++shows;
         if (whileOpen)
             whileOpen();
-        open = false;
-        controls = {}; // the dialog goes with whatever the user changed
+        gone();
     }
     bool isShown() const override { return open; }
-    void close() override { ++closes; }
+    // As the real dialogs do: gone at once, controls and all, before the caller goes on.
+    void close() override
+    {
+        ++closes;
+        gone();
+    }
     bool option(int index) const override { return controls.option == index; }
-    void selectOption(int index) override { controls.option = index; }
-    int check(OptionCheck box) const override { return controls.checks[box == OptionCheck::check1 ? 0 : 1]; }
-    void setCheck(OptionCheck box, int value) override { controls.checks[box == OptionCheck::check1 ? 0 : 1] = value; }
+    int check(OptionCheck box) const override { return controls.checks[checkIndex(box)]; }
+    // The person's clicks on the controls.
+    void selectOption(int index) { controls.option = index; }
+    void setCheck(OptionCheck box, int value) { controls.checks[checkIndex(box)] = value; }
     void messageBox(const std::string &title, const std::string &text) override
     {
         messageBoxes.emplace_back(title, text);
+    }
+
+private:
+    void gone()
+    {
+        open = false;
+        controls = {}; // the dialog goes with whatever the user changed
     }
 };
 

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
 
 #include "chara/poses.h"
 #include "forms/fakes.h"
@@ -35,9 +38,32 @@ struct AssetCopy
     std::string dir() const { return root.string(); }
 };
 
-std::string poseFile(const std::string &assets, int charano, int index)
+// What the artwork's generator draws: its characters' names in their order, and for each
+// pose code its eyes and arms (tools/gen_characters.py, NAMES and POSE_TABLE).
+struct DrawnPoses
 {
-    return (fs::path(assets) / "gif" / poseFiles(charano)[static_cast<std::size_t>(index)]).string();
+    std::vector<std::string> names;
+    std::map<std::string, std::pair<std::string, std::string>> eyesAndArms;
+};
+
+DrawnPoses drawnPoses()
+{
+    std::ifstream file(fs::path(sourceAssets()).parent_path() / "tools" / "gen_characters.py");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string source = text.str();
+    DrawnPoses drawn;
+    std::smatch match;
+    if (std::regex_search(source, match, std::regex(R"(\nNAMES = \(([^)]*)\))"))) {
+        const std::string list = match[1];
+        const std::regex quoted("'(\\w+)'");
+        for (auto it = std::sregex_iterator(list.begin(), list.end(), quoted); it != std::sregex_iterator(); ++it)
+            drawn.names.push_back((*it)[1]);
+    }
+    const std::regex row(R"('(\w+)': \('(\w+)', '(\w+)', '\w+'\),)");
+    for (auto it = std::sregex_iterator(source.begin(), source.end(), row); it != std::sregex_iterator(); ++it)
+        drawn.eyesAndArms[(*it)[1]] = {(*it)[2], (*it)[3]};
+    return drawn;
 }
 
 } // namespace
@@ -53,8 +79,24 @@ TEST_P(CharacterSlots, HoldTheirOwnPictures)
     h.form->settings().charano = static_cast<std::int16_t>(charano);
     h.form->setchara();
     EXPECT_TRUE(h.window.warnings.empty());
-    for (int i = 0; i < slot::Count; ++i)
-        EXPECT_EQ(fs::path(pathOf(h.form->picbox(i))), fs::path(poseFile(sourceAssets(), charano, i))) << "slot " << i;
+    // Each slot holds the character's drawing of what the slot is for, as the generator
+    // drew it: at rest, a blink, a move; focused on the count, its blink, its cheer; the alarm.
+    const DrawnPoses drawn = drawnPoses();
+    ASSERT_EQ(drawn.names.size(), 3u);
+    ASSERT_EQ(drawn.eyesAndArms.size(), 7u);
+    const std::pair<std::string, std::string> meant[slot::Count] = {
+        {"open", "rest"},  {"open", "rest"},   {"closed", "rest"}, {"open", "move"},
+        {"focus", "hold"}, {"closed", "hold"}, {"happy", "raise"}, {"wide", "alarm"}};
+    const std::string stem = drawn.names[static_cast<std::size_t>(charano)];
+    for (int i = 0; i < slot::Count; ++i) {
+        const fs::path file = pathOf(h.form->picbox(i));
+        EXPECT_EQ(file.parent_path(), fs::path(sourceAssets()) / "gif") << "slot " << i;
+        const std::string name = file.filename().string();
+        ASSERT_TRUE(name.starts_with(stem) && name.ends_with(".gif")) << "slot " << i << ": " << name;
+        const std::string pose = name.substr(stem.size(), name.size() - stem.size() - 4);
+        ASSERT_TRUE(drawn.eyesAndArms.count(pose)) << "slot " << i << ": " << name << " is no pose of the generator";
+        EXPECT_EQ(drawn.eyesAndArms.at(pose), meant[i]) << "slot " << i << ": " << name;
+    }
     // Slot 0 starts from its own load of the rest pose: equal to slot 1, not slot 1 itself.
     EXPECT_FALSE(h.shows(1));
     EXPECT_FALSE(h.form->isFrozen());
@@ -275,6 +317,59 @@ TEST(Click, EndingDuringTheWaitStopsWaiting)
     h.form->picbox_Click(0);
     EXPECT_TRUE(h.window.ended);
     EXPECT_EQ(h.window.passes, 4);
+}
+
+TEST(Click, WaitIsPacedOnAGridOfItsPauseFromTheClick)
+{
+    using std::chrono::steady_clock;
+    Harness h;
+    h.form->ssbutton_Click();
+    std::vector<steady_clock::time_point> sleeps;
+    std::vector<int> passesBeforeSleep;
+    steady_clock::time_point firstAsked;
+    h.form->setClickWaitSleeper([&](steady_clock::time_point until) {
+        if (sleeps.empty())
+            firstAsked = steady_clock::now();
+        sleeps.push_back(until);
+        passesBeforeSleep.push_back(h.window.passes);
+    });
+    for (const std::chrono::microseconds pause : {std::chrono::microseconds(500), std::chrono::microseconds(1)}) {
+        h.form->setClickWaitPause(pause);
+        sleeps.clear();
+        passesBeforeSleep.clear();
+        const int passesBefore = h.window.passes;
+        const auto before = steady_clock::now();
+        h.form->picbox_Click(0);
+        // A sleep after every pass, each one pause further on from the click: about a
+        // second in all, however long the passes themselves took.
+        ASSERT_EQ(sleeps.size(), static_cast<std::size_t>(mainform::kClickWaitPasses)) << pause.count();
+        EXPECT_GE(sleeps.front(), before + pause);
+        EXPECT_LE(sleeps.front(), firstAsked + pause) << "the first sleep is one pause from the click";
+        for (std::size_t i = 1; i < sleeps.size(); ++i)
+            if (sleeps[i] - sleeps[i - 1] != pause || passesBeforeSleep[i] != passesBefore + static_cast<int>(i) + 1) {
+                ADD_FAILURE() << "sleep " << i << " is off the grid";
+                break;
+            }
+        EXPECT_EQ(sleeps.back() - sleeps.front(), pause * (mainform::kClickWaitPasses - 1));
+    }
+    constexpr std::chrono::microseconds kPause{500};
+
+    // Without a sleeper of its own the wait really sleeps. Windows' sleep may wake a little
+    // before the steady clock's point, so half of the pauses is the bound; passes that did
+    // not sleep at all take a few hundred microseconds here.
+    h.form->setClickWaitSleeper({});
+    h.form->setClickWaitPause(std::chrono::microseconds(10));
+    const auto slept = steady_clock::now();
+    h.form->picbox_Click(0);
+    EXPECT_GE(steady_clock::now() - slept, std::chrono::microseconds(5) * mainform::kClickWaitPasses);
+    h.form->setClickWaitPause(kPause);
+    h.form->setClickWaitSleeper([&](steady_clock::time_point until) { sleeps.push_back(until); });
+
+    // Ending the program stops the wait before its next sleep.
+    sleeps.clear();
+    h.window.postAtPass(h.window.passes + 3, [&] { h.form->endbutton_Click(); });
+    h.form->picbox_Click(0);
+    EXPECT_EQ(sleeps.size(), 3u);
 }
 
 TEST(AssetDirs, FilesAreFoundBesideTheProgramFirst)

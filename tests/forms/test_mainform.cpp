@@ -461,15 +461,30 @@ TEST(Tray, OneThatAppearsLateIsUsedAndOneThatVanishesGivesTheWindowBack)
     EXPECT_TRUE(h.window.isShown); // no tray: stays in the taskbar
     h.window.setMinimized(false);
     h.tray.available = true; // a tray host started after us
+    EXPECT_FALSE(h.window.tray.active) << "no icon, nothing to watch";
     h.minimize();
     EXPECT_FALSE(h.window.isShown);
-    h.form->trayLost();
+    // The host is watched while the icon is in it, at the designed pace.
+    ASSERT_TRUE(h.window.tray.active);
+    EXPECT_EQ(h.window.tray.interval, 2000);
+    h.form->traytimer_Timer();
+    EXPECT_FALSE(h.window.isShown) << "the host is still there";
+    h.tray.available = false;
+    h.form->traytimer_Timer();
     EXPECT_TRUE(h.window.isShown);
     EXPECT_FALSE(h.window.isMinimized);
+    EXPECT_FALSE(h.tray.present);
+    EXPECT_FALSE(h.window.tray.active);
     // Losing the tray while the window is on screen changes nothing.
     h.window.calls.clear();
     h.form->trayLost();
     EXPECT_TRUE(h.window.calls.empty());
+    // Restored from the icon's menu, the window stops watching.
+    h.tray.available = true;
+    h.minimize();
+    ASSERT_TRUE(h.window.tray.active);
+    h.form->menuformObject().smenu1_Click();
+    EXPECT_FALSE(h.window.tray.active);
 }
 
 TEST(Tray, StartWithBothOptionsHidesAtOnce)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/product.h"
 #include "forms/fakes.h"
 #include "forms/layout.h"
 
@@ -79,6 +80,15 @@ TEST(Options, OkStoresAllThreeAndAppliesAtOnce)
     EXPECT_EQ(h.store.writes, writes + 3);
     EXPECT_NE(h.form->picbox(1), same);
     EXPECT_EQ(pathOf(h.form->picbox(1)), pathOf(same));
+
+    // Back to the first character: each button stores its own number.
+    h.dialog.whileOpen = [&] {
+        h.dialog.selectOption(0);
+        h.form->optionformObject().Command1_Click();
+    };
+    h.form->Command1_Click();
+    EXPECT_EQ(h.store.at("charano"), "0");
+    EXPECT_EQ(h.form->settings().charano, 0);
 }
 
 TEST(Options, ClosingWithoutOkDiscardsChangesAndTheNextOpeningShowsTheStore)
@@ -193,7 +203,7 @@ TEST(Options, VersionBoxCanBeOpenedRepeatedly)
         EXPECT_EQ(h.dialog.closes, 0);
     };
     h.form->Command1_Click();
-    const std::pair<std::string, std::string> box{"ﾊﾞｰｼﾞｮﾝ情報", "Lumiroka Ver.1.2"};
+    // The product and the version of this build, whatever the release.
+    const std::pair<std::string, std::string> box{"ﾊﾞｰｼﾞｮﾝ情報", std::string(kProductName) + " Ver." + kVersion};
     EXPECT_EQ(h.dialog.messageBoxes, (std::vector{box, box}));
-    EXPECT_EQ(layout::versionText(), "Lumiroka Ver.1.2");
 }

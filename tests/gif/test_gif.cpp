@@ -111,7 +111,21 @@ TEST(Gif, DamagedButReadablePicturesShowAsWritten)
             const Image image = decoded(encode(p), error);
             ASSERT_EQ(error, "") << c.name << ", picture " << n;
             ASSERT_EQ(pixelsOf(image), expected(p)) << c.name << ", picture " << n;
+            // What is kept of the frame (and drawn) ends at the screen's edge.
+            ASSERT_LE(image.frameLeft + image.frameWidth, image.width) << c.name << ", picture " << n;
+            ASSERT_LE(image.frameTop + image.frameHeight, image.height) << c.name << ", picture " << n;
         }
+}
+
+TEST(Gif, AnIndexPastTheColourTableIsTransparent)
+{
+    Picture p = twoColours(4, 1);
+    // A table of two colours; the data's code size, 2, allows indices up to 3.
+    p.indices = {0, 1, 2, 3};
+    std::string error;
+    const Image image = decoded(encode(p), error);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(pixelsOf(image), (std::vector<std::uint32_t>{0xff102030u, 0xfff0e0d0u, 0, 0}));
 }
 
 TEST(Gif, DataCutShortShowsWhatWasDecodedAndTheRestTransparent)
@@ -162,6 +176,11 @@ TEST(Gif, FilesWithoutAPictureAreRefusedWithAReason)
         EXPECT_NE(error, "") << "cut at " << length;
     }
 
+    // The signature alone: read to its last byte, then the header is missing.
+    const std::string signature = "GIF89a";
+    EXPECT_TRUE(decode(reinterpret_cast<const std::uint8_t *>(signature.data()), signature.size(), error).empty());
+    EXPECT_EQ(error, "damaged: the file ends inside its header");
+
     const std::string text = "not a picture at all";
     EXPECT_TRUE(decode(reinterpret_cast<const std::uint8_t *>(text.data()), text.size(), error).empty());
     EXPECT_EQ(error, "not a picture (no GIF signature)");
@@ -180,6 +199,7 @@ TEST(Gif, FilesWithoutAPictureAreRefusedWithAReason)
         {"code size 9", 10, 9, "damaged: its code size 9 is not 1 to 8"},
         {"no width", 5, 0, "damaged: the picture is empty (0 pixels on a side)"},
         {"left of the frame past the screen", 1, 2, "damaged: the picture lies outside its screen"},
+        {"top of the frame past the screen", 3, 2, "damaged: the picture lies outside its screen"},
         {"an unknown block", 0, 0x2d, "damaged: an unknown block before the picture"},
         {"the trailer first", 0, 0x3b, "damaged: the file holds no picture"},
     };
@@ -232,9 +252,31 @@ TEST(Gif, PicturesOverThePixelBudgetAreRefused)
     std::string error;
     EXPECT_TRUE(decoded(encode(placed), error).empty());
     EXPECT_EQ(error, "too large (its screen is 1025 x 1 pixels; at most 1024 on a side)");
-    // At the budget, a picture is shown.
+    // At the budget, a picture is shown, on either side.
     placed.left = 0;
     EXPECT_EQ(decoded(encode(placed), error).width, kMaxSide) << error;
+    Picture tall = twoColours(1, kMaxSide);
+    tall.screenWidth = tall.screenHeight = 0;
+    EXPECT_EQ(decoded(encode(tall), error).height, kMaxSide) << error;
+    tall.top = 1;
+    EXPECT_TRUE(decoded(encode(tall), error).empty());
+    EXPECT_EQ(error, "too large (its screen is 1 x 1025 pixels; at most 1024 on a side)");
+}
+
+TEST(Gif, FilesOverTheSizeCapAreRefusedUnreadAndTheSystemsReasonIsPassedOn)
+{
+    // A valid picture padded with trailing bytes to the cap shows; one byte more is refused
+    // without being decoded.
+    Bytes file = encode(twoColours(3, 2));
+    file.resize(lumiroka::gif::kMaxFileBytes, 0);
+    std::string error;
+    EXPECT_EQ(lumiroka::gif::decodeFile(file.data(), file.size(), error).width, 3) << error;
+    EXPECT_EQ(error, "");
+    file.push_back(0);
+    EXPECT_EQ(file.size(), lumiroka::gif::kFileReadBytes);
+    EXPECT_TRUE(lumiroka::gif::decodeFile(file.data(), file.size(), error).empty());
+    EXPECT_EQ(error, "larger than a picture can be");
+    EXPECT_EQ(lumiroka::gif::unreadable("Access is denied."), "cannot be read (Access is denied.)");
 }
 
 TEST(Gif, ScalingKeepsColoursTransparencyAndPremultipliedEdges)
@@ -255,6 +297,27 @@ TEST(Gif, ScalingKeepsColoursTransparencyAndPremultipliedEdges)
     EXPECT_GT(big.pixels[2] >> 24, 0u);   // the edge blends...
     EXPECT_LT(big.pixels[2] >> 24, 255u); // ...between the two
     EXPECT_TRUE(lumiroka::gif::scaled(half, 0, 5).pixels.empty());
+
+    // Each target pixel weighs its four nearest source pixels by nearness: doubled, the
+    // pixels a quarter of the way from a corner take 9/16 of it, 3/16 of each neighbour and
+    // 1/16 of the far corner (rounded to the nearest level).
+    Image corners{2, 2, 0, 0, 2, 2, {0, 1, 2, 3}, std::vector<std::uint32_t>(256, 0), {}};
+    corners.colours[0] = 0xff808080u; // grey
+    corners.colours[1] = 0xffff0000u; // red
+    corners.colours[2] = 0xff00ff00u; // green
+    corners.colours[3] = 0xff0000ffu; // blue
+    const Canvas doubled = lumiroka::gif::scaled(corners, 4, 4);
+    ASSERT_EQ(doubled.pixels.size(), 16u);
+    EXPECT_EQ(doubled.pixels[1 * 4 + 1], 0xff787858u) << std::hex << doubled.pixels[5];
+    EXPECT_EQ(doubled.pixels[1 * 4 + 2], 0xffa72848u) << std::hex << doubled.pixels[6];
+    EXPECT_EQ(doubled.pixels[2 * 4 + 1], 0xff28a748u) << std::hex << doubled.pixels[9];
+    EXPECT_EQ(doubled.pixels[2 * 4 + 2], 0xff383897u) << std::hex << doubled.pixels[10];
+    EXPECT_EQ(doubled.pixels[0], 0xff808080u); // the corners themselves, clamped at the edge
+    EXPECT_EQ(doubled.pixels[15], 0xff0000ffu);
+    // The smallest target is one pixel; nothing, or an empty picture, gives nothing.
+    EXPECT_EQ(lumiroka::gif::scaled(corners, 1, 1).pixels.size(), 1u);
+    EXPECT_TRUE(lumiroka::gif::scaled(corners, 4, 0).pixels.empty());
+    EXPECT_TRUE(lumiroka::gif::scaled(Image{}, 4, 4).pixels.empty());
 }
 
 // A small frame on a large screen is scaled as if the transparent screen around it were
