@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
+#include <string_view>
 
 #include "chara/poses.h"
 #include "forms/fakes.h"
@@ -46,6 +46,30 @@ struct DrawnPoses
     std::map<std::string, std::pair<std::string, std::string>> eyesAndArms;
 };
 
+// The words between single quotes in `text`, in order.
+std::vector<std::string> quotedWords(std::string_view text)
+{
+    std::vector<std::string> words;
+    for (std::size_t open = text.find('\''); open != std::string_view::npos;) {
+        const std::size_t close = text.find('\'', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        words.emplace_back(text.substr(open + 1, close - open - 1));
+        open = text.find('\'', close + 1);
+    }
+    return words;
+}
+
+// The text of `source` from `start` up to the next `end` after it (empty if either is missing).
+std::string_view block(std::string_view source, std::string_view start, char end)
+{
+    const std::size_t from = source.find(start);
+    if (from == std::string_view::npos)
+        return {};
+    const std::size_t to = source.find(end, from + start.size());
+    return to == std::string_view::npos ? std::string_view{} : source.substr(from, to - from);
+}
+
 DrawnPoses drawnPoses()
 {
     std::ifstream file(fs::path(sourceAssets()).parent_path() / "tools" / "gen_characters.py");
@@ -53,16 +77,14 @@ DrawnPoses drawnPoses()
     text << file.rdbuf();
     const std::string source = text.str();
     DrawnPoses drawn;
-    std::smatch match;
-    if (std::regex_search(source, match, std::regex(R"(\nNAMES = \(([^)]*)\))"))) {
-        const std::string list = match[1];
-        const std::regex quoted("'(\\w+)'");
-        for (auto it = std::sregex_iterator(list.begin(), list.end(), quoted); it != std::sregex_iterator(); ++it)
-            drawn.names.push_back((*it)[1]);
+    drawn.names = quotedWords(block(source, "\nNAMES = (", ')'));
+    // One row a line: 'code': ('eyes', 'arms', 'mouth'),
+    std::istringstream table{std::string(block(source, "\nPOSE_TABLE = {", '}'))};
+    for (std::string line; std::getline(table, line);) {
+        const std::vector<std::string> row = quotedWords(line);
+        if (row.size() == 4)
+            drawn.eyesAndArms[row[0]] = {row[1], row[2]};
     }
-    const std::regex row(R"('(\w+)': \('(\w+)', '(\w+)', '\w+'\),)");
-    for (auto it = std::sregex_iterator(source.begin(), source.end(), row); it != std::sregex_iterator(); ++it)
-        drawn.eyesAndArms[(*it)[1]] = {(*it)[2], (*it)[3]};
     return drawn;
 }
 
