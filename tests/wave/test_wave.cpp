@@ -241,6 +241,14 @@ TEST(Wave, RefusesDamagedFilesForTheirReason)
              return b;
          }(),
          "not a wave"},
+        {"big-endian RIFX, its sizes read the other way",
+         [] {
+             Bytes b = simple();
+             b[3] = 'X';
+             return b;
+         }(),
+         "not a wave"},
+        {"the header alone", riff({}), "no format"},
         {"RIFF size two bytes long", riffTwoLong, "shorter than its header"},
         {"2 GiB data claim", hugeClaim, "shorter than its header"},
         {"2 GiB data claim, RIFF honest", hugeDataOnly, "sound data is shorter"},
