@@ -318,8 +318,12 @@ TEST(TypingThroughTheAlarm, AClickEndsTheGuardAndAWindowThatHadTheKeyboardIsNeve
     Harness onButton;
     ringWhileTypingElsewhere(onButton, false);
     onButton.form->Form_KeyDown();
+    // A click the window hears of only on the button (a screen reader's press): it too
+    // ends the guard, so the Space that follows at once starts the count again.
     onButton.form->ssbutton_Click(false);
     EXPECT_FALSE(onButton.window.sound.active);
+    typeSpace(onButton);
+    EXPECT_TRUE(onButton.window.sw.active);
 
     Harness ownKeyboard;
     ringWhileTypingElsewhere(ownKeyboard, true);
