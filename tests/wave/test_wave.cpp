@@ -249,6 +249,21 @@ TEST(Wave, RefusesDamagedFilesForTheirReason)
          }(),
          "not a wave"},
         {"the header alone", riff({}), "no format"},
+        {"seven stray bytes after the format, too few for a chunk",
+         [] {
+             Bytes c;
+             chunk(c, "fmt ", Format{}.body());
+             c.insert(c.end(), {'d', 'a', 't', 'a', 0xff, 0xff, 0xff});
+             return riff(c);
+         }(),
+         "holds no sound"},
+        {"an empty format chunk last",
+         [] {
+             Bytes c;
+             chunk(c, "fmt ", {});
+             return riff(c);
+         }(),
+         "too short"},
         {"RIFF size two bytes long", riffTwoLong, "shorter than its header"},
         {"2 GiB data claim", hugeClaim, "shorter than its header"},
         {"2 GiB data claim, RIFF honest", hugeDataOnly, "sound data is shorter"},
@@ -282,6 +297,7 @@ TEST(Wave, RefusesDamagedFilesForTheirReason)
         {"extensible", with(f, [](Format &x) { x.tag = 0xfffe; }), "compressed"},
         {"24 bits", with(f, [](Format &x) { x.bits = 24; }), "24-bit"},
         {"32 bits", with(f, [](Format &x) { x.bits = 32; }), "32-bit"},
+        {"272 bits, read from both bytes", with(f, [](Format &x) { x.bits = 272; }), "272-bit"},
         {"no channels", with(f, [](Format &x) { x.channels = 0; }), "0 channels"},
         {"three channels", with(f, [](Format &x) { x.channels = 3; }), "3 channels"},
         {"rate too low", with(f, [](Format &x) { x.rate = 7999; }), "sample rate"},
