@@ -72,6 +72,8 @@ void WindowRaiser::raiseToFront(QWidget *window, const QString &alarmLine)
         m_watch = std::make_unique<X11ActiveWindowWatch>([this](std::uint32_t active) { activeWindowChanged(active); },
                                                          [this] { buttonPressed(); });
     m_activeAtRaise = x11::activeWindow();
+    if (m_settle)
+        m_settle->stop(); // a click during an alarm before ends nothing of this one
     m_watch->start();
     if (WaylandActivation::native())
         wayland().activate(window->windowHandle());
@@ -120,6 +122,30 @@ void WindowRaiser::buttonPressed()
     // which activates no other window (mutter): ours may be covered again.
     if (window->frameGeometry().contains(QCursor::pos()))
         return;
+    if (x11::activeWindow() != static_cast<std::uint32_t>(window->winId())) {
+        endHold(window);
+        return;
+    }
+    // Ours has the focus, which the click takes elsewhere: the hold ends once the window
+    // manager says where the focus went (activeWindowChanged). Ended before, the window
+    // manager may put ours back on the top of the ordinary windows, over the one just
+    // clicked (openbox, while it still counts ours as the focused one). A click that
+    // focuses nothing (the desktop, a panel) ends it a moment later.
+    if (!m_settle) {
+        m_settle = std::make_unique<QTimer>();
+        m_settle->setSingleShot(true);
+        QObject::connect(m_settle.get(), &QTimer::timeout, [this] {
+            if (m_holding)
+                endHold(m_window);
+        });
+    }
+    m_settle->start(kSettleMs);
+}
+
+void WindowRaiser::endHold(QWidget *window)
+{
+    if (m_settle)
+        m_settle->stop();
     hold(window, false);
     m_watch->stop();
 }
@@ -139,8 +165,7 @@ void WindowRaiser::activeWindowChanged(std::uint32_t active)
     if (active == m_activeAtRaise || active == 0)
         return;
     // The person went to another window: ours may be covered again.
-    hold(window, false);
-    m_watch->stop();
+    endHold(window);
 }
 
 WaylandActivation &WindowRaiser::wayland()
@@ -188,6 +213,8 @@ void WindowRaiser::withdraw()
 {
     if (m_confirm)
         m_confirm->stop();
+    if (m_settle)
+        m_settle->stop();
     if (m_watch)
         m_watch->stop();
     if (m_holding)

@@ -64,6 +64,7 @@ private:
     void confirm();
     void activeWindowChanged(std::uint32_t active);
     void buttonPressed();
+    void endHold(QWidget *window);
     DesktopNotification &notification();
 
     QPointer<QWidget> m_window;
@@ -74,6 +75,8 @@ private:
     std::unique_ptr<QTimer> m_mapWait; // until the window manager shows a window being mapped
     int m_mapPolls = 0;
     static constexpr int kMapPollMs = 40;
+    std::unique_ptr<QTimer> m_settle; // a click outside, until the focus has moved
+    static constexpr int kSettleMs = 700;
     bool m_urgent = false; // ICCCM urgency set
     std::unique_ptr<X11Activation> m_x11;
     std::unique_ptr<WaylandActivation> m_wayland;
