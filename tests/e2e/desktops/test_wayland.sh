@@ -107,6 +107,20 @@ kwin_script() {
         "string:$tag" >/dev/null 2>&1
 }
 
+# The person typed on for 10 s from T0 (the alarm): sets the caller's `lost` and `ringing`
+# from what reached the other program and whether the caption (read by TITLE_MATCHES)
+# still counts on.
+typed_through() { # T0 TITLE_MATCHES
+    sleep "$(until_ms $(($1 + 10000)))"
+    wl_stop_typing
+    sleep 0.5
+    lost=$(e2e_characters_lost)
+    e2e_check "$tag: not one typed character missing from the other program" e2e_text_arrived
+    e2e_check "$tag: the alarm still rings after 10 s of typing (the caption counts on)" \
+        e2e_wait_until 2 "$2" "$RINGING_AFTER" && ringing=yes
+    return 0
+}
+
 kwin_case() {
     local tag=native-behind t0 lost attention=no kept=no ringing=no action=no keys i
     e2e_write_settings 0 0 1
@@ -131,13 +145,7 @@ o.frameGeometry = {x: l.x - 100, y: l.y - 80, width: 600, height: 400}; workspac
     t0=$(e2e_now_ms)
     e2e_check "$tag: KWin marks our window as demanding attention" e2e_wait_until 3 wl_kwin_lumi_is 3 true && attention=yes
     e2e_check "$tag: the other program keeps the keyboard" eval '[[ "$(wl_kwin_field other 2)" == true ]]' && kept=yes
-    sleep "$(until_ms $((t0 + 10000)))"
-    wl_stop_typing
-    sleep 0.5
-    lost=$(e2e_characters_lost)
-    e2e_check "$tag: not one typed character missing from the other program" e2e_text_arrived
-    e2e_check "$tag: the alarm still rings after 10 s of typing (the caption counts on)" \
-        e2e_wait_until 2 wl_kwin_title_matches "$RINGING_AFTER" && ringing=yes
+    typed_through "$t0" wl_kwin_title_matches
     # The desktop notification, top right (mako): a click on it.
     e2e_check "$tag: the desktop notification is shown" test "$(wl_notify_count Notify)" -ge 1
     wl_kwin_input click $((WL_SCREEN_W - 170)) 40
@@ -186,13 +194,7 @@ gnome_case() {
         e2e_log "$tag: GNOME did not mark our window as demanding attention this time"
     fi
     e2e_check "$tag: the other program keeps the keyboard" eval '[[ "$(wl_gnome_field other 2)" == true ]]' && kept=yes
-    sleep "$(until_ms $((t0 + 10000)))"
-    wl_stop_typing
-    sleep 0.5
-    lost=$(e2e_characters_lost)
-    e2e_check "$tag: not one typed character missing from the other program" e2e_text_arrived
-    e2e_check "$tag: the alarm still rings after 10 s of typing (the caption counts on)" \
-        e2e_wait_until 2 wl_gnome_title_matches "$RINGING_AFTER" && ringing=yes
+    typed_through "$t0" wl_gnome_title_matches
     # Our notification's action: GNOME 43 hands over no activation token, the window stays
     # where it is; while the alarm rings the notification comes back.
     e2e_check "$tag: our notification is shown" e2e_wait_until 3 eval '[[ "$(wl_gnome_eval "global._wl.notifications(\"時間\").length")" -ge 1 ]]'

@@ -132,12 +132,9 @@ wl_sway_lumi_is() { [[ "$(wl_sway_field Lumiroka "$1")" == "$2" ]]; }
 wl_sway_title() { wl_sway_field Lumiroka 2; }
 wl_sway_title_matches() { [[ "$(wl_sway_title)" =~ $1 ]]; }
 
-# wl_type_word WORD: one word as a person types it, through sway's virtual keyboard
-# (wtype drops the first key of each call: an F20 goes first).
+# wl_sway_keys WTYPE-ARGS...: keys and text through sway's virtual keyboard (wtype drops
+# the first key of each call: an F20 goes first).
 wl_sway_keys() { wl_run wtype -k F20 "$@"; }
-
-# wl_sway_click X Y [left|right]: a click through a wlroots virtual pointer.
-wl_sway_click() { wl_run /usr/bin/python3 "$WL_DIR/wl_pointer.py" "$@"; }
 
 wl_tray_host_registered() {
     wl_run dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
@@ -351,13 +348,17 @@ wl_launch() {
     e2e_log "started lumiroka $1 (pid $APP_PID)"
 }
 
-wl_end_app() {
-    [[ -n "${APP_PID:-}" ]] || return 0
-    kill "$APP_PID" 2>/dev/null
-    wait "$APP_PID" 2>/dev/null
-    e2e_untrack "$APP_PID"
-    APP_PID=""
+# wl_end VAR: ends the process whose pid VAR holds, if any, and empties VAR.
+wl_end() {
+    local -n pid=$1
+    [[ -n "${pid:-}" ]] || return 0
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    e2e_untrack "$pid"
+    pid=""
 }
+
+wl_end_app() { wl_end APP_PID; }
 
 # The other program a person types in (GTK, native Wayland); sets OTHER_PID, OTHER_TEXT.
 wl_open_other() {
@@ -367,13 +368,7 @@ wl_open_other() {
     e2e_wait_until 10 test -e "$OTHER_TEXT" || e2e_die "the other program did not start"
 }
 
-wl_close_other() {
-    [[ -n "${OTHER_PID:-}" ]] || return 0
-    kill "$OTHER_PID" 2>/dev/null
-    wait "$OTHER_PID" 2>/dev/null
-    e2e_untrack "$OTHER_PID"
-    OTHER_PID=""
-}
+wl_close_other() { wl_end OTHER_PID; }
 
 # wl_start_typing SECONDS: words and spaces into whichever window has the keyboard, a key
 # every 100 ms, for about SECONDS, in one go of the compositor's typist ($WL_TYPE_CMD TEXT):
