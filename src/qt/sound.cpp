@@ -3,14 +3,21 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMetaObject>
+#include <QObject>
 #include <QTemporaryFile>
 
 #include <canberra.h>
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "wave/wave.h"
@@ -100,8 +107,53 @@ std::uint64_t contentHash(const std::vector<unsigned char> &bytes)
 
 } // namespace
 
+// Everything that speaks to the sound library, on the sound thread alone: its calls wait
+// for the sound server, which may be slow to answer or not answer at all.
+class CanberraAlarmSound::Engine
+{
+public:
+    Engine(AssetDirs assets, std::function<void()> bell, std::string library);
+    ~Engine();
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
+
+    void prepare();
+    void play();
+    Source source() const { return m_source; }
+    const std::string &chimeProblem() const { return m_problem; }
+    const std::string &chimeId() const { return m_chimeId; }
+
+private:
+    struct Library;
+
+    bool connect();
+    void disconnect();
+    void checkChime();
+    int playEvent(const char *eventId, bool chime);
+    static void chimeFinished(ca_context *context, std::uint32_t id, int error, void *failed);
+
+    AssetDirs m_assets;
+    QString m_path;
+    std::function<void()> m_bell;
+    std::string m_libraryName;
+    std::unique_ptr<Library> m_lib;
+    bool m_libraryTried = false;
+    bool m_prepared = false;
+    ca_context *m_context = nullptr;
+    Source m_source = Source::Bell;
+    std::string m_problem;
+    std::string m_chimeId;
+    std::string m_cachedId;                  // what this connection put in the server's cache last
+    std::unique_ptr<QTemporaryFile> m_plain; // the chime as the sound library reads it
+    std::uint64_t m_plainHash = 0;
+    const char *m_themeId = nullptr;
+    std::uint32_t m_playId = 0;
+    // Set from the sound library's own thread when a chime play failed after it started.
+    std::atomic<bool> m_chimeFailed{false};
+};
+
 // The library's entry points, looked up once it is loaded.
-struct CanberraAlarmSound::Library
+struct CanberraAlarmSound::Engine::Library
 {
     void *handle = nullptr;
     decltype(&ca_context_create) contextCreate = nullptr;
@@ -143,13 +195,12 @@ struct CanberraAlarmSound::Library
     };
 };
 
-CanberraAlarmSound::CanberraAlarmSound(AssetDirs assets, std::function<void()> bell, std::string library)
-    : m_assets(std::move(assets)), m_bell(bell ? std::move(bell) : [] { QApplication::beep(); }),
-      m_libraryName(std::move(library))
+CanberraAlarmSound::Engine::Engine(AssetDirs assets, std::function<void()> bell, std::string library)
+    : m_assets(std::move(assets)), m_bell(std::move(bell)), m_libraryName(std::move(library))
 {
 }
 
-CanberraAlarmSound::~CanberraAlarmSound()
+CanberraAlarmSound::Engine::~Engine()
 {
     // The sound already playing may finish in the server; our side of it goes now. The
     // library itself stays loaded: the sound server's client library is not made to be unloaded.
@@ -157,7 +208,7 @@ CanberraAlarmSound::~CanberraAlarmSound()
         m_lib->contextDestroy(m_context);
 }
 
-bool CanberraAlarmSound::connect()
+bool CanberraAlarmSound::Engine::connect()
 {
     if (!m_libraryTried) {
         m_libraryTried = true;
@@ -198,7 +249,7 @@ bool CanberraAlarmSound::connect()
     return true;
 }
 
-void CanberraAlarmSound::checkChime()
+void CanberraAlarmSound::Engine::checkChime()
 {
     m_chimeId.clear();
     m_path = QString::fromStdString(m_assets.find("justtime.wav"));
@@ -243,7 +294,7 @@ void CanberraAlarmSound::checkChime()
     m_chimeId = id;
 }
 
-void CanberraAlarmSound::prepare()
+void CanberraAlarmSound::Engine::prepare()
 {
     m_prepared = true;
     m_chimeFailed = false;
@@ -277,7 +328,7 @@ void CanberraAlarmSound::prepare()
                      m_problem.c_str());
 }
 
-int CanberraAlarmSound::playEvent(const char *eventId, bool chime)
+int CanberraAlarmSound::Engine::playEvent(const char *eventId, bool chime)
 {
     // Each play starts the sound afresh: the one still playing is cut off.
     m_lib->cancel(m_context, m_playId);
@@ -286,11 +337,11 @@ int CanberraAlarmSound::playEvent(const char *eventId, bool chime)
     props.set(CA_PROP_EVENT_ID, eventId).set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
     if (chime)
         props.set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
-    return m_lib->play(m_context, m_playId, props.list, chime ? &CanberraAlarmSound::chimeFinished : nullptr,
+    return m_lib->play(m_context, m_playId, props.list, chime ? &CanberraAlarmSound::Engine::chimeFinished : nullptr,
                        chime ? &m_chimeFailed : nullptr);
 }
 
-void CanberraAlarmSound::chimeFinished(ca_context *, std::uint32_t, int error, void *failed)
+void CanberraAlarmSound::Engine::chimeFinished(ca_context *, std::uint32_t, int error, void *failed)
 {
     // Called on the sound library's thread: only the flag is touched here, and the next
     // play (a second later, on the program's thread) acts on it.
@@ -298,7 +349,7 @@ void CanberraAlarmSound::chimeFinished(ca_context *, std::uint32_t, int error, v
         static_cast<std::atomic<bool> *>(failed)->store(true);
 }
 
-void CanberraAlarmSound::play()
+void CanberraAlarmSound::Engine::play()
 {
     if (!m_prepared)
         prepare(); // a play without a countdown before it
@@ -337,13 +388,170 @@ void CanberraAlarmSound::play()
     m_bell();
 }
 
-void CanberraAlarmSound::disconnect()
+void CanberraAlarmSound::Engine::disconnect()
 {
     // The server went away or failed: the bell rings for the rest of this alarm, and the next
     // countdown looks for a server again.
     m_lib->contextDestroy(m_context);
     m_context = nullptr;
     m_cachedId.clear();
+}
+
+// What the program's thread and the sound thread share, under `mutex`. The sound thread holds
+// it too, so it outlives the alarm where that thread is left inside a call that never returns.
+struct CanberraAlarmSound::Shared
+{
+    std::mutex mutex;
+    std::condition_variable wake; // to the sound thread: something asked, or quit
+    std::condition_variable idle; // to the program: the sound thread finished a request
+    bool prepareAsked = false;
+    std::optional<Clock::time_point> playAsked; // the newest play not yet made
+    std::optional<Clock::time_point> busySince; // since when the sound thread is in a request
+    bool quit = false;
+    bool ended = false;
+    // What the sound thread decided at its last request.
+    Source source = Source::Bell;
+    std::string problem;
+    std::string chimeId;
+    // Where the bell rings (the program's thread); null once the alarm is gone.
+    QObject *gui = nullptr;
+    std::function<void()> bell;
+
+    // From the sound thread: the bell rings on the program's thread.
+    void ringBell()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (gui)
+            QMetaObject::invokeMethod(gui, bell, Qt::QueuedConnection);
+    }
+
+    static void run(const std::shared_ptr<Shared> &shared, std::unique_ptr<Engine> engine)
+    {
+        std::unique_lock<std::mutex> lock(shared->mutex);
+        for (;;) {
+            shared->wake.wait(lock, [&] { return shared->quit || shared->prepareAsked || shared->playAsked; });
+            if (shared->quit)
+                break;
+            const bool prepare = std::exchange(shared->prepareAsked, false);
+            const std::optional<Clock::time_point> play = std::exchange(shared->playAsked, std::nullopt);
+            shared->busySince = Clock::now();
+            lock.unlock();
+            if (prepare)
+                engine->prepare();
+            // A play that waited for a slow server longer than the time between two plays is
+            // dropped: the next one is due already, and the alarm may have been silenced since.
+            if (play && Clock::now() - *play < std::chrono::milliseconds(kNoAnswerMs))
+                engine->play();
+            lock.lock();
+            shared->busySince.reset();
+            shared->source = engine->source();
+            shared->problem = engine->chimeProblem();
+            shared->chimeId = engine->chimeId();
+            shared->idle.notify_all();
+        }
+        lock.unlock();
+        engine.reset();
+        lock.lock();
+        shared->ended = true;
+        shared->idle.notify_all();
+    }
+};
+
+CanberraAlarmSound::CanberraAlarmSound(AssetDirs assets, std::function<void()> bell, std::string library)
+    : m_shared(std::make_shared<Shared>()), m_gui(std::make_unique<QObject>()),
+      m_bell(bell ? std::move(bell) : [] { QApplication::beep(); })
+{
+    m_shared->gui = m_gui.get();
+    m_shared->bell = m_bell;
+    Shared *shared = m_shared.get();
+    m_engine = std::make_unique<Engine>(
+        std::move(assets), [shared] { shared->ringBell(); }, std::move(library));
+}
+
+CanberraAlarmSound::~CanberraAlarmSound()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->quit = true;
+        m_shared->gui = nullptr; // no bell is posted to it from here on
+        m_shared->wake.notify_one();
+    }
+    if (!m_thread.joinable())
+        return;
+    // The sound thread ends at once, unless a sound server that does not answer holds it in
+    // a call: it is then left to end with the program rather than hold up the program's end.
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    const bool ended =
+        m_shared->idle.wait_for(lock, std::chrono::milliseconds(kEndWaitMs), [this] { return m_shared->ended; });
+    lock.unlock();
+    if (ended)
+        m_thread.join();
+    else
+        m_thread.detach();
+}
+
+void CanberraAlarmSound::ask(bool prepare)
+{
+    // The sound thread starts with the first countdown, as the sound library is opened then.
+    if (!m_thread.joinable())
+        m_thread = std::thread(&Shared::run, m_shared, std::move(m_engine));
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    if (prepare)
+        m_shared->prepareAsked = true;
+    else
+        m_shared->playAsked = Clock::now();
+    m_shared->wake.notify_one();
+}
+
+void CanberraAlarmSound::prepare()
+{
+    m_toldNoAnswer = false;
+    ask(true);
+}
+
+void CanberraAlarmSound::play()
+{
+    bool noAnswer = false;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        noAnswer = m_shared->busySince && Clock::now() - *m_shared->busySince >= std::chrono::milliseconds(kNoAnswerMs);
+    }
+    if (!noAnswer) {
+        ask(false);
+        return;
+    }
+    // The sound server has not answered for a second: the alarm rings the bell meanwhile.
+    if (!m_toldNoAnswer) {
+        std::fprintf(stderr, "lumiroka: the sound server does not answer; the alarm rings the bell\n");
+        m_toldNoAnswer = true;
+    }
+    m_bell();
+}
+
+CanberraAlarmSound::Source CanberraAlarmSound::source() const
+{
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->source;
+}
+
+std::string CanberraAlarmSound::chimeProblem() const
+{
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->problem;
+}
+
+std::string CanberraAlarmSound::chimeId() const
+{
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->chimeId;
+}
+
+bool CanberraAlarmSound::waitIdle(int ms) const
+{
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    return m_shared->idle.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+        return !m_shared->prepareAsked && !m_shared->playAsked && !m_shared->busySince;
+    });
 }
 
 } // namespace lumiroka

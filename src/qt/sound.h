@@ -2,17 +2,16 @@
 
 #include <QString>
 
-#include <atomic>
-#include <cstdint>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "forms/assetdirs.h"
 #include "forms/frontend.h"
 
-struct ca_context;
-class QTemporaryFile;
+class QObject;
 
 namespace lumiroka {
 
@@ -22,6 +21,10 @@ namespace lumiroka {
 // with the program. At each countdown the chime file is found, read and checked once; a file that
 // is missing or not a wave file that plays gives the sound theme's alarm instead, and where
 // no sound server answers, `bell` rings (the desktop's bell).
+//
+// The library's calls wait for the sound server, so they run on a thread of their own: a
+// server that is slow or hung (a remote one gone, a stalled daemon) never stops the count.
+// While one call has had no answer for a second, each play rings the bell instead.
 class CanberraAlarmSound : public AlarmSound
 {
 public:
@@ -33,7 +36,8 @@ public:
         Bell,  // no sound server: the desktop's bell
     };
 
-    // The chime is `justtime.wav`, looked for in `assets` at each countdown.
+    // The chime is `justtime.wav`, looked for in `assets` at each countdown. `bell` is
+    // called on the thread that made this object.
     explicit CanberraAlarmSound(AssetDirs assets, std::function<void()> bell = {},
                                 std::string library = "libcanberra.so.0");
     ~CanberraAlarmSound() override;
@@ -43,41 +47,34 @@ public:
     void prepare() override;
     void play() override;
 
-    // What the next play sounds, as decided at the last prepare and by the plays since.
-    Source source() const { return m_source; }
+    // What the next play sounds, as decided at the last prepare and by the plays since
+    // (once the sound thread has done them: see waitIdle).
+    Source source() const;
     // Why the chime file is not played; empty while it is.
-    const std::string &chimeProblem() const { return m_problem; }
+    std::string chimeProblem() const;
     // The name the chime is cached under in the sound server: it follows the file's content,
     // so a file replaced between countdowns is never served from the cache in its old form.
-    const std::string &chimeId() const { return m_chimeId; }
+    std::string chimeId() const;
+    // Waits up to `ms` for the sound thread to finish what it was asked; false if it has not.
+    bool waitIdle(int ms) const;
+
+    // How long a call into the sound library may go unanswered before the plays ring the bell.
+    static constexpr int kNoAnswerMs = 1000;
 
 private:
-    struct Library;
+    class Engine;
+    struct Shared;
+    using Clock = std::chrono::steady_clock;
+    static constexpr int kEndWaitMs = 500;
 
-    bool connect();
-    void disconnect();
-    void checkChime();
-    int playEvent(const char *eventId, bool chime);
-    static void chimeFinished(ca_context *context, std::uint32_t id, int error, void *failed);
+    void ask(bool prepare);
 
-    AssetDirs m_assets;
-    QString m_path;
+    std::shared_ptr<Shared> m_shared;
+    std::unique_ptr<QObject> m_gui; // the bells posted from the sound thread go to it
     std::function<void()> m_bell;
-    std::string m_libraryName;
-    std::unique_ptr<Library> m_lib;
-    bool m_libraryTried = false;
-    bool m_prepared = false;
-    ca_context *m_context = nullptr;
-    Source m_source = Source::Bell;
-    std::string m_problem;
-    std::string m_chimeId;
-    std::string m_cachedId;                  // what this connection put in the server's cache last
-    std::unique_ptr<QTemporaryFile> m_plain; // the chime as the sound library reads it
-    std::uint64_t m_plainHash = 0;
-    const char *m_themeId = nullptr;
-    std::uint32_t m_playId = 0;
-    // Set from the sound library's own thread when a chime play failed after it started.
-    std::atomic<bool> m_chimeFailed{false};
+    std::unique_ptr<Engine> m_engine; // until the sound thread takes it
+    std::thread m_thread;
+    bool m_toldNoAnswer = false;
 };
 
 } // namespace lumiroka

@@ -6,9 +6,12 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <cstring>
 #include <random>
 
 #include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "chara/poses.h"
@@ -64,6 +67,7 @@ private:
 private slots:
     void chimeIsFoundAndCheckedAtEachCountdown();
     void withoutTheSoundLibraryTheBellRings();
+    void aSoundServerThatNeverAnswersStopsNothing();
     void realStoreKeepsDecimalTextInItsIniFile();
     void damagedSettingsFilesGiveDefaults_data();
     void damagedSettingsFilesGiveDefaults();
@@ -99,24 +103,29 @@ void TestPlatform::chimeIsFoundAndCheckedAtEachCountdown()
     CanberraAlarmSound sound(
         AssetDirs({dir.path().toStdString()}), [] {}, "liblumiroka-no-such.so.0");
 
-    sound.prepare(); // no file yet
+    // Each decision is made on the sound thread: read once it has done what it was asked.
+    const auto prepared = [&sound] {
+        sound.prepare();
+        return sound.waitIdle(10000);
+    };
+    QVERIFY(prepared()); // no file yet
     QVERIFY(!sound.chimeProblem().empty());
     QVERIFY(sound.source() != CanberraAlarmSound::Source::Chime);
 
     writeFile(path, waveFile(3)); // put in place while the program runs
-    sound.prepare();
+    QVERIFY(prepared());
     QCOMPARE(QString::fromStdString(sound.chimeProblem()), QString());
     const std::string first = sound.chimeId();
     QVERIFY(!first.empty());
 
     // Replaced by another chime of the same size: cached under a new name, never the old sound.
     writeFile(path, waveFile(7));
-    sound.prepare();
+    QVERIFY(prepared());
     QVERIFY(sound.chimeProblem().empty());
     QVERIFY(sound.chimeId() != first);
 
     writeFile(path, QByteArray()); // then emptied
-    sound.prepare();
+    QVERIFY(prepared());
     QVERIFY(!sound.chimeProblem().empty());
     QVERIFY(sound.source() != CanberraAlarmSound::Source::Chime);
 
@@ -124,7 +133,7 @@ void TestPlatform::chimeIsFoundAndCheckedAtEachCountdown()
     QByteArray huge = waveFile(3);
     huge.append(QByteArray(static_cast<qsizetype>(wave::kMaxFileBytes), '\0'));
     writeFile(path, huge);
-    sound.prepare();
+    QVERIFY(prepared());
     QVERIFY2(QString::fromStdString(sound.chimeProblem()).contains("larger"), sound.chimeProblem().c_str());
 }
 
@@ -134,10 +143,49 @@ void TestPlatform::withoutTheSoundLibraryTheBellRings()
     CanberraAlarmSound sound(
         AssetDirs({qtAssets().toStdString()}), [&] { ++bells; }, "liblumiroka-no-such.so.0");
     sound.prepare();
+    QVERIFY(sound.waitIdle(10000));
     QCOMPARE(sound.source(), CanberraAlarmSound::Source::Bell);
-    sound.play();
-    sound.play();
-    QCOMPARE(bells, 2); // every second of the alarm
+    for (int second = 0; second < 2; ++second) {
+        sound.play();
+        QVERIFY(sound.waitIdle(10000));
+    }
+    QTRY_COMPARE(bells, 2); // every second of the alarm, on the program's thread
+}
+
+void TestPlatform::aSoundServerThatNeverAnswersStopsNothing()
+{
+    // A server that takes the connection and never says a word: the sound library's calls
+    // wait for it for good.
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("pulse"));
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(server >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(static_cast<std::size_t>(path.size()) < sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    QVERIFY(bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    QVERIFY(listen(server, 8) == 0);
+    qputenv("PULSE_SERVER", "unix:" + path);
+    qputenv("CANBERRA_DRIVER", "pulse");
+    int bells = 0;
+    QThread *bellThread = nullptr;
+    {
+        auto sound = std::make_unique<CanberraAlarmSound>(AssetDirs({qtAssets().toStdString()}), [&] {
+            ++bells;
+            bellThread = QThread::currentThread();
+        });
+        sound->prepare(); // returns: the connection waits on the sound thread
+        QVERIFY(!sound->waitIdle(CanberraAlarmSound::kNoAnswerMs + 200));
+        sound->play();
+        sound->play();
+        QCOMPARE(bells, 2); // no answer for a second: the bell, each second
+        QCOMPARE(bellThread, QThread::currentThread());
+        sound.reset(); // and the program can still end
+    }
+    qunsetenv("PULSE_SERVER");
+    qunsetenv("CANBERRA_DRIVER");
+    close(server);
 }
 
 void TestPlatform::realStoreKeepsDecimalTextInItsIniFile()
