@@ -1,14 +1,14 @@
 #include "qt/sound.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QMetaObject>
 #include <QObject>
-#include <QTemporaryFile>
 
 #include <canberra.h>
 #include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -105,6 +105,40 @@ std::uint64_t contentHash(const std::vector<unsigned char> &bytes)
     return hash;
 }
 
+// A file in memory, named for the sound library by its descriptor: it goes with the
+// program, even one that crashes, and leaves nothing behind in the temporary folder.
+class ChimeCopy
+{
+public:
+    // Null where the bytes are empty or the copy cannot be made.
+    static std::unique_ptr<ChimeCopy> make(const std::vector<unsigned char> &bytes)
+    {
+        if (bytes.empty())
+            return nullptr;
+        const int fd = memfd_create("lumiroka-chime", MFD_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        auto copy = std::unique_ptr<ChimeCopy>(new ChimeCopy(fd));
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+            if (wrote <= 0)
+                return nullptr;
+            done += static_cast<std::size_t>(wrote);
+        }
+        return copy;
+    }
+    ~ChimeCopy() { close(m_fd); }
+    ChimeCopy(const ChimeCopy &) = delete;
+    ChimeCopy &operator=(const ChimeCopy &) = delete;
+
+    const std::string &path() const { return m_path; }
+
+private:
+    explicit ChimeCopy(int fd) : m_fd(fd), m_path("/proc/self/fd/" + std::to_string(fd)) {}
+    int m_fd;
+    std::string m_path;
+};
+
 } // namespace
 
 // Everything that speaks to the sound library, on the sound thread alone: its calls wait
@@ -143,8 +177,8 @@ private:
     Source m_source = Source::Bell;
     std::string m_problem;
     std::string m_chimeId;
-    std::string m_cachedId;                  // what this connection put in the server's cache last
-    std::unique_ptr<QTemporaryFile> m_plain; // the chime as the sound library reads it
+    std::string m_cachedId;             // what this connection put in the server's cache last
+    std::unique_ptr<ChimeCopy> m_plain; // the chime as the sound library reads it
     std::uint64_t m_plainHash = 0;
     const char *m_themeId = nullptr;
     std::uint32_t m_playId = 0;
@@ -277,12 +311,8 @@ void CanberraAlarmSound::Engine::checkChime()
     if (!m_plain || hash != m_plainHash) {
         // A copy for the sound library, kept for the run: it reads the file again whenever
         // the server has let the cached sound go.
-        const std::vector<unsigned char> plain = plainWave(bytes);
-        auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/lumiroka-chime-XXXXXX.wav"));
-        if (plain.empty() || !copy->open() ||
-            copy->write(reinterpret_cast<const char *>(plain.data()), static_cast<qint64>(plain.size())) !=
-                static_cast<qint64>(plain.size()) ||
-            !copy->flush()) {
+        auto copy = ChimeCopy::make(plainWave(bytes));
+        if (!copy) {
             m_problem = "cannot be copied for the sound library";
             return;
         }
@@ -313,7 +343,7 @@ void CanberraAlarmSound::Engine::prepare()
         Library::Props props(*m_lib);
         props.set(CA_PROP_EVENT_ID, eventId.c_str()).set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
         if (m_source == Source::Chime)
-            props.set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
+            props.set(CA_PROP_MEDIA_FILENAME, m_plain->path().c_str());
         const int cached = m_lib->cache(m_context, props.list);
         if (cached == CA_SUCCESS)
             m_cachedId = eventId;
@@ -336,7 +366,7 @@ int CanberraAlarmSound::Engine::playEvent(const char *eventId, bool chime)
     Library::Props props(*m_lib);
     props.set(CA_PROP_EVENT_ID, eventId).set(CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
     if (chime)
-        props.set(CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_plain->fileName()).constData());
+        props.set(CA_PROP_MEDIA_FILENAME, m_plain->path().c_str());
     return m_lib->play(m_context, m_playId, props.list, chime ? &CanberraAlarmSound::Engine::chimeFinished : nullptr,
                        chime ? &m_chimeFailed : nullptr);
 }

@@ -68,7 +68,9 @@ snd_up "$snd/server" || e2e_die "the sound server did not come up"
 e2e_start_session
 snd_record_start "$snd/rec.wav" || e2e_die "cannot record the sound server"
 export PULSE_SERVER=$SND_PULSE_SERVER XDG_DATA_DIRS="$E2E_TMP/share" XDG_DATA_HOME="$E2E_TMP/data"
-e2e_launch_app
+app_tmp="$E2E_TMP/app-tmp" # the program's temporary folder, looked into once it has ended
+mkdir -p "$app_tmp"
+TMPDIR=$app_tmp e2e_launch_app
 win=$(e2e_main_window) || e2e_die "no main window"
 captions="$E2E_TMP/captions.log"
 e2e_track "$(snd_watch_captions "$win" "$captions")"
@@ -121,6 +123,8 @@ e2e_check "no window besides the main window (no message box)" \
 # The same program where no sound server answers (none at its address, none in its runtime
 # directory): the desktop's bell, once a second.
 e2e_kill_app
+e2e_check "the ended program left nothing in its temporary folder (the chime's copy included)" \
+    test -z "$(ls -A "$app_tmp")"
 bells="$E2E_TMP/bells.log"
 if [[ -x "${BELL_WATCH:-}" ]]; then
     "$BELL_WATCH" >"$bells" 2>&1 &
