@@ -125,9 +125,10 @@ expect_each_second() {
     e2e_expect_between "$what: ... to its end (correlation of the last 40 %)" "$(fig TAIL "$2")" 950 1000
     e2e_expect_between "$what: ... and none is cut short" "$(fig SHORT_MS "$2")" -20 20 ms
     e2e_expect_eq "$what: nothing starts after START・STOP" 0 "$(fig AFTER "$2")"
-    local dropouts
-    dropouts=$(fig DROPOUTS "$2")
-    ((dropouts == 0)) || e2e_log "$what: $dropouts sound(s) with silence inserted mid-way (the player fell behind the server: a loaded machine?)"
+    # Wine's output now and then falls one server quantum (5 ms) behind inside a sound, most
+    # often the first of an alarm, as its stream starts: the sound is all there, with a gap
+    # (the correlations above are of the others). One an alarm is the player; more is not.
+    e2e_expect_between "$what: at most one sound with silence inserted mid-way" "$(fig DROPOUTS "$2")" 0 1
     ((E2E_FAILURES == failures)) || cp "$REC" "$E2E_ARTIFACTS/$E2E_NAME-$(basename "$REC")"
 }
 
