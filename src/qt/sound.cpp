@@ -488,11 +488,11 @@ struct CanberraAlarmSound::Shared
 };
 
 CanberraAlarmSound::CanberraAlarmSound(AssetDirs assets, std::function<void()> bell, std::string library)
-    : m_shared(std::make_shared<Shared>()), m_gui(std::make_unique<QObject>()),
-      m_bell(bell ? std::move(bell) : [] { QApplication::beep(); })
+    : m_shared(std::make_shared<Shared>()), m_gui(std::make_unique<QObject>())
 {
     m_shared->gui = m_gui.get();
-    m_shared->bell = m_bell;
+    // Set before the sound thread starts and never changed: read without the lock.
+    m_shared->bell = bell ? std::move(bell) : [] { QApplication::beep(); };
     Shared *shared = m_shared.get();
     m_engine = std::make_unique<Engine>(
         std::move(assets), [shared] { shared->ringBell(); }, std::move(library));
@@ -555,7 +555,7 @@ void CanberraAlarmSound::play()
         std::fprintf(stderr, "lumiroka: the sound server does not answer; the alarm rings the bell\n");
         m_toldNoAnswer = true;
     }
-    m_bell();
+    m_shared->bell();
 }
 
 CanberraAlarmSound::Source CanberraAlarmSound::source() const

@@ -70,8 +70,7 @@ private:
     void ask(bool prepare);
 
     std::shared_ptr<Shared> m_shared;
-    std::unique_ptr<QObject> m_gui; // the bells posted from the sound thread go to it
-    std::function<void()> m_bell;
+    std::unique_ptr<QObject> m_gui;   // the bells posted from the sound thread go to it
     std::unique_ptr<Engine> m_engine; // until the sound thread takes it
     std::thread m_thread;
     bool m_toldNoAnswer = false;
