@@ -169,6 +169,13 @@ TEST_P(BadStoredValue, FallsBackWithOneMessageAndLeavesTheStore)
     EXPECT_EQ(h.window.warnings.size(), 1u);
     // The dialog shows what is in use.
     EXPECT_EQ(nextShowing(h).option, row.expected.charano);
+    // Mended, and later the same bad value again: said again, it is news once more.
+    h.store.setAll("2", "1", "0");
+    h.form->optionformObject().loadsetting();
+    EXPECT_EQ(h.window.warnings.size(), 1u);
+    h.store.data[{"setting", row.key}] = row.text;
+    h.form->optionformObject().loadsetting();
+    EXPECT_EQ(h.window.warnings.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, BadStoredValue,

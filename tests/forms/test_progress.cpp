@@ -70,6 +70,14 @@ const ProgressRow kRows[] = {
          tick(h);
      },
      {normal(1), normal(0.75), normal(1), normal(0.5)}},
+    {"HourBarMovedWhileCountingDownStartsANewLength",
+     [](Harness &h) {
+         h.setBars(0, 0, 4);
+         start(h);
+         tick(h);
+         h.window.setBar(TimeField::Hour, 1);
+     },
+     {normal(1), normal(0.75), normal(1)}},
     {"SilencedAlarmLeavesNoProgressAndTheOverrunCountsDownAfresh",
      [](Harness &h) {
          h.setBars(0, 0, 2);
@@ -80,6 +88,15 @@ const ProgressRow kRows[] = {
          tick(h);
      },
      {normal(1), normal(0.5), ringing, none, normal(1), normal(0.5)}},
+    {"ResetClearsAPausedCountdownAtOnce",
+     [](Harness &h) {
+         h.setBars(0, 0, 4);
+         start(h);
+         tick(h);
+         start(h);
+         h.form->resetbutton_Click();
+     },
+     {normal(1), normal(0.75), paused(0.75), none}},
     {"ResetClearsAPausedCountdown",
      [](Harness &h) {
          h.setBars(0, 0, 4);
